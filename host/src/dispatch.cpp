@@ -35,6 +35,21 @@ bool InInt(const HostBuffer& io, int32_t& v) {
 
 bool HasData(const HostBuffer& io) { return io.data != nullptr && io.count != 0; }
 
+// Codes the host answers from a variable's own fields: on an unknown name they
+// fail instead of falling through to the store.
+bool IsVariableField(int32_t code) {
+  namespace c = sis::code;
+  switch (code) {
+    case c::kVariableId: case c::kKind: case c::kAttributes: case c::kErrorMark: case c::kPickable:
+    case c::kListable: case c::kSwitchedOn: case c::kSwitch: case c::kValuePresent: case c::kState1:
+    case c::kState2: case c::kValue: case c::kWriteValue: case c::kErrorText: case c::kErrorState:
+    case c::kMotorOp1: case c::kMotorOp2: case c::kLabel: case c::kCategory: case c::kTransmit:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 const char* CodeName(int32_t code) {
@@ -210,6 +225,7 @@ int32_t Host::Answer(int32_t instance, int32_t code, const std::string& name, Ho
     Reply(io, entry->datum);
     return 0;
   }
+  if (IsVariableField(code)) return Unanswered("unknown variable \"" + Cp1252ToUtf8(name) + "\"");
   if (HasData(io)) {
     ts->Put(code, name, Datum::FromBuffer(io), true);
     Keep(io);
