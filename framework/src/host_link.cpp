@@ -34,10 +34,11 @@ int32_t HostLink::Call(int32_t instance, int32_t code, const char* name, HostBuf
 }
 
 int32_t HostLink::Send(int32_t instance, int32_t code, const char* name, const void* bytes, int32_t count) const {
+  // An empty value goes as the empty shape {0, null}.
   const size_t size = count < 0 ? sizeof(int32_t) : static_cast<size_t>(count);
-  void* sent = std::malloc(size ? size : 1);
-  if (!sent) return code::kInternalError;
-  std::memcpy(sent, bytes, size);
+  void* sent = size ? std::malloc(size) : nullptr;
+  if (size && !sent) return code::kInternalError;
+  if (size) std::memcpy(sent, bytes, size);
   HostBuffer io{count, sent};
   const int32_t result = Call(instance, code, name, &io);
   if (io.data != sent) std::free(io.data);  // anything else the host left is ours
@@ -52,9 +53,9 @@ int32_t HostLink::SendInt(int32_t instance, int32_t code, const char* name, int3
 int32_t HostLink::Query(int32_t instance, int32_t code, const char* name, const void* bytes, int32_t count,
                         HostReply& reply) const {
   const size_t size = count < 0 ? sizeof(int32_t) : static_cast<size_t>(count);
-  void* sent = std::malloc(size ? size : 1);
-  if (!sent) return code::kInternalError;
-  std::memcpy(sent, bytes, size);
+  void* sent = size ? std::malloc(size) : nullptr;
+  if (size && !sent) return code::kInternalError;
+  if (size) std::memcpy(sent, bytes, size);
   HostBuffer* io = reply.get();
   *io = {count, sent};
   const int32_t result = Call(instance, code, name, io);

@@ -40,6 +40,11 @@ void Instance::CancelModals() {
   }
 }
 
+int Instance::RunModal(Dialog& dialog) {
+  ModalRegistration registration(*this, dialog);
+  return dialog.DoModal();
+}
+
 void Instance::BuildReport(const ReportLines& lines, int32_t parts) {
   DestroyReport();
   report = std::make_unique<CSisReport>(*this, LoadString(msg::kReportTitle) + kTitleJoiner + MachineName(), parts);

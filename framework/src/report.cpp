@@ -1,6 +1,7 @@
 #include "sis/framework/report.h"
 
 #include "sis/framework/instance.h"
+#include "sis/platform/control.h"
 #include "sis/platform/text.h"
 
 namespace sis {
@@ -80,9 +81,12 @@ void CSisReport::Refresh() {
 }
 
 void CSisReport::OnCommand(int32_t id, Notify code) {
-  // At the end of a scroll, low-level instances repaint the list at once; the
-  // rows themselves do not change.
-  if (id == kListId && code == Notify::EndScroll) return;
+  // At the end of a scroll, low-level instances repaint the list at once (the
+  // backend shows the window again); the rows themselves do not change.
+  if (id == kListId && code == Notify::EndScroll) {
+    if (owner_.level <= 3 && IsVisible()) ShowWindow(true);
+    return;
+  }
   Dialog::OnCommand(id, code);
 }
 

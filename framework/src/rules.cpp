@@ -52,8 +52,9 @@ bool Accepted(const TrimsetAccess& host, ListKind kind, const std::string& name)
     case ListKind::Action: return host.ActionKnown(name.c_str());
     case ListKind::Variable: {
       if (!host.VariableExists(name.c_str())) return false;
+      // A refused name is dropped without a message.
       int32_t listable = 0;
-      return host.ReadProperty(code::kListable, name.c_str(), listable) && listable != 0;
+      return host.ProbeProperty(code::kListable, name.c_str(), listable) && listable != 0;
     }
     case ListKind::None: break;
   }
@@ -109,6 +110,7 @@ bool EvaluateValue(const TrimsetAccess& host, const std::string& token, int32_t&
     const size_t bar = token.find('|', start);
     const std::string term = token.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
     int32_t v = 0;
+    if (term.empty()) return false;  // "|" at an end or doubled: nothing to ask the host
     if (!ParseNumber(term, v) && !host.ReadConstant(term.c_str(), v)) {
       if (!host.VariableExists(term.c_str()) || !host.ReadVariableId(term.c_str(), v)) return false;
     }

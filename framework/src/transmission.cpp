@@ -30,6 +30,15 @@ uint32_t TransmissionExchange::AllPartsMask() const {
   return n >= 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
 }
 
+bool ExchangeDelegate::FindTable(TransmissionExchange& exchange, const char* action, std::string& table,
+                                 int32_t& number) {
+  if (!exchange.Owner().ReadActionTable(action, table) || !OwnsTable(table)) return false;
+  number = exchange.PartIndex(table.c_str());
+  return true;
+}
+
+bool ExchangeDelegate::BeginChecks(TransmissionExchange&) { return true; }
+
 void TransmissionExchange::Begin(const char* action) {
   Instance& in = instance_;
   if (!in.Has(flag::kOpen)) {
@@ -39,28 +48,24 @@ void TransmissionExchange::Begin(const char* action) {
   }
   if (in.Has(runningFlag_)) {
     ShowMessageIds(BoxKind::Error, in.MachineName(), {texts_.otherActionRunning});
-    if (!in.Has(runningFlag_)) {  // the running exchange ended while the box was shown
+    if (!in.Has(runningFlag_)) {  // the running exchange was reset while the box was shown
       in.ActionFinished(action);
       return;
     }
+    // Still running: this action takes its place.
   }
   in.Set(runningFlag_);
   in.actionName = action;
 
   actionTable_.clear();
-  if (!in.ReadActionTable(action, actionTable_) || !delegate_.OwnsTable(actionTable_)) {
+  int32_t number = -1;
+  if (!delegate_.FindTable(*this, action, actionTable_, number)) {
     Finish();  // the running flag stays until the reset verb
     return;
   }
   in.transferRunning = 1;
-  in.transferTable = PartIndex(actionTable_.c_str());
-  for (size_t i = 0; i < parts_.size(); ++i) {
-    const int32_t reason = delegate_.CannotEdit(static_cast<int32_t>(i));
-    if (reason == 0) continue;
-    std::string label;
-    std::wstring text = in.MachineName() + kLineBreak;
-    if (in.ReadLabel(parts_[i].c_str(), label)) text += AnsiToWide(label) + kLineBreak;
-    MessageBox(BoxKind::Error, text + LoadString(reason));
+  in.transferTable = number;
+  if (!PartsEditable() || !delegate_.BeginChecks(*this)) {
     Finish();
     return;
   }
@@ -68,11 +73,33 @@ void TransmissionExchange::Begin(const char* action) {
   std::string label;
   std::wstring title = in.ReadLabel(actionTable_.c_str(), label) ? AnsiToWide(label) : LoadString(texts_.defaultTitle);
   title += kTitleJoiner + in.MachineName();
+  write_ = WriteOutcome::None;
   if (!delegate_.RunDialog(*this, title)) {
     Finish();
     return;
   }
-  if (in.Has(runningFlag_)) SendStep();
+  // OK. A failed write has finished the action already; a reset while the
+  // dialog was shown ended the exchange.
+  if (write_ == WriteOutcome::Failed || !in.Has(runningFlag_)) return;
+  if (write_ == WriteOutcome::None) {  // nothing was handed to the write step
+    Finish();
+    return;
+  }
+  SendStep();
+}
+
+bool TransmissionExchange::PartsEditable() {
+  Instance& in = instance_;
+  for (size_t i = 0; i < parts_.size(); ++i) {
+    const int32_t reason = delegate_.CannotEdit(static_cast<int32_t>(i));
+    if (reason == 0) continue;
+    std::string label;
+    std::wstring text = in.MachineName() + kLineBreak;
+    if (in.ReadLabel(parts_[i].c_str(), label)) text += AnsiToWide(label) + kLineBreak;
+    MessageBox(BoxKind::Error, text + LoadString(reason));
+    return false;
+  }
+  return true;
 }
 
 bool TransmissionExchange::WriteStep(const std::vector<WordTable>& edited, uint32_t selected) {
@@ -91,11 +118,13 @@ bool TransmissionExchange::WriteStep(const std::vector<WordTable>& edited, uint3
       continue;
     }
     if (!in.WriteWordTable(edited[i], parts_[i].c_str())) {
-      Finish();
+      write_ = WriteOutcome::Failed;
       in.transferRunning = 0;
+      Finish();
       return false;
     }
   }
+  write_ = WriteOutcome::Written;
   in.transferRunning = 0;
   return true;
 }
@@ -118,6 +147,11 @@ void TransmissionExchange::SendStep() {
     } else {
       ShowMessageIds(BoxKind::Information, in.MachineName(), {msg::kSwitchOffInfo});
     }
+    // The host may have reset the exchange while the box was shown: send nothing then.
+    if (!in.Has(runningFlag_)) {
+      Finish();
+      return;
+    }
   }
   for (size_t i = 0; i < parts_.size(); ++i) {
     if (in.completedMask & (1u << i)) continue;
@@ -131,12 +165,14 @@ void TransmissionExchange::SendStep() {
 void TransmissionExchange::PartFinished(const char* part) {
   Instance& in = instance_;
   if (!in.Has(runningFlag_)) return;
+  const uint32_t all = AllPartsMask();
+  // A report arriving after completion must not reset the machine again.
+  if (in.completedMask == all) return;
   const int32_t index = PartIndex(part);
-  if (index >= 0) in.completedMask |= 1u << index;
-  if (in.completedMask != AllPartsMask()) return;
-  if (in.Has(flag::kResetWanted)) {
-    const int32_t result = in.Host().SendInt(in.Number(), code::kTransmit, kMachineReset, -1);
-    if (result != code::kOk) ShowMessageIds(BoxKind::Error, in.MachineName(), {msg::kResetFailed});
+  if (index >= 0 && index < 32) in.completedMask |= 1u << index;
+  if (in.completedMask != all) return;
+  if (in.Has(flag::kResetWanted) && !in.Transmit(kMachineReset)) {
+    ShowMessageIds(BoxKind::Error, in.MachineName(), {msg::kResetFailed});
   }
   Finish();
 }

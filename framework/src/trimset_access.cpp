@@ -35,6 +35,16 @@ bool TrimsetAccess::ReadText(int32_t code, const char* name, std::string& text, 
   return true;
 }
 
+bool TrimsetAccess::QueryText(int32_t code, const char* name, int32_t sent, std::string& text,
+                              Reaction reaction) const {
+  HostReply reply;
+  const int32_t result = host_->Query(number_, code, name, &sent, -1, reply);
+  if (result != code::kOk) return Fail(result, reaction);
+  if (!reply.IsText()) return Fail(code::kInternalError, reaction);
+  text.assign(static_cast<const char*>(reply.buffer().data));  // up to the first NUL
+  return true;
+}
+
 bool TrimsetAccess::SendInt(int32_t code, const char* name, int32_t value, Reaction reaction) const {
   const int32_t result = host_->SendInt(number_, code, name, value);
   return result == code::kOk || Fail(result, reaction);
@@ -54,20 +64,14 @@ bool TrimsetAccess::ReadVariableId(const char* name, int32_t& id) const {
 }
 
 bool TrimsetAccess::ReadVariableName(int32_t id, std::string& name) const {
-  {
-    HostReply reply;
-    if (host_->Query(number_, code::kNameOfId, "", &id, -1, reply) == code::kOk && reply.IsText()) {
-      name.assign(static_cast<const char*>(reply.buffer().data));
-      return true;
-    }
-  }
-  // Fallback: walk the list of all names until one has the identifier.
+  if (QueryText(code::kNameOfId, "", id, name, Reaction::Silent)) return true;
+  // Fallback: walk the list of all names until one has the identifier. A name
+  // whose identifier cannot be read matches nothing.
   std::vector<std::string> names;
   if (!ListVariables(names)) return false;
   for (const auto& candidate : names) {
-    int32_t candidateId = -1;
-    ReadInt(code::kVariableId, candidate.c_str(), candidateId, Reaction::Silent);
-    if (candidateId == id) {
+    int32_t candidateId = 0;
+    if (ReadInt(code::kVariableId, candidate.c_str(), candidateId, Reaction::Silent) && candidateId == id) {
       name = candidate;
       return true;
     }
@@ -159,6 +163,16 @@ bool TrimsetAccess::ReadProperty(int32_t code, const char* name, int32_t& value)
   return ReadInt(code, name, value, Reaction::Message);
 }
 
+bool TrimsetAccess::ProbeProperty(int32_t code, const char* name, int32_t& value) const {
+  return ReadInt(code, name, value, Reaction::Silent);
+}
+
+bool TrimsetAccess::Operate(int32_t code, const char* name) const {
+  HostReply reply;  // whatever comes back is freed unread
+  const int32_t result = host_->Call(number_, code, name, reply.get());
+  return result == code::kOk || Fail(result, Reaction::Message);
+}
+
 bool TrimsetAccess::ReadSwitchedOn(const char* name, bool& on) const {
   int32_t v = 0;
   if (!ReadInt(code::kSwitchedOn, name, v, Reaction::Message)) return false;
@@ -180,7 +194,7 @@ bool TrimsetAccess::ReadAxes(const char* name, int32_t& high, int32_t& low) cons
 }
 
 bool TrimsetAccess::ReadLabel(const char* name, std::string& label) const {
-  return ReadText(code::kLabel, name, label, Reaction::Message);
+  return QueryText(code::kLabel, name, 0, label, Reaction::Message);
 }
 
 bool TrimsetAccess::ReadErrorText(const char* name, std::wstring& text) const {

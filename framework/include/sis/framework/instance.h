@@ -57,6 +57,8 @@ class Instance : public TrimsetAccess {
   void PopModal(Dialog* dialog);
   // Ends every registered modal dialog as cancelled.
   void CancelModals();
+  // Runs `dialog` modally while registered; its DoModal result.
+  int RunModal(Dialog& dialog);
 
   // The report window for `parts` part lines (their labels read now), built
   // with `lines`, replacing any previous one; shown when it has lines.

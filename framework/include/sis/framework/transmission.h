@@ -32,11 +32,23 @@ class ExchangeDelegate {
   // Begin step 5: the string number of the reason why part `index` cannot be
   // edited (the configuration not received, its format unknown), or 0.
   virtual int32_t CannotEdit(int32_t index) = 0;
-  // Begin step 6: shows the editing dialog modally with this title. On OK the
-  // dialog calls exchange.WriteStep with its tables; returns true for OK.
+  // Begin step 6: shows the editing dialog modally with this title (through
+  // Instance::RunModal, so that a reset can end it). On OK the dialog calls
+  // exchange.WriteStep with its tables; returns true for OK. A begin verb
+  // without a dialog does its work here and calls WriteStep itself.
   virtual bool RunDialog(TransmissionExchange& exchange, const std::wstring& title) = 0;
   // Reset: a refresh deferred during the transfer.
   virtual void RefreshDisplays() = 0;
+
+  // Begin step 4, for plug-ins that find the table their own way (a fallback
+  // on the action name, a table that is not a part): the table concerned and
+  // its number (-1 for none); false finishes the action. The default asks the
+  // host (ReadActionTable), keeps the tables OwnsTable accepts and numbers
+  // them by their place in the part list.
+  virtual bool FindTable(TransmissionExchange& exchange, const char* action, std::string& table, int32_t& number);
+  // Begin step 5, after the per-part test: checks of the plug-in's own. It
+  // shows its message and returns false to finish the action.
+  virtual bool BeginChecks(TransmissionExchange& exchange);
 };
 
 struct ExchangeTexts {
@@ -64,9 +76,10 @@ class TransmissionExchange {
   void Begin(const char* action);
   // Run by the dialog's OK with the edited tables (one per part, same order)
   // and the mask of the parts it edited. False when a write failed (the
-  // action is finished then).
+  // action is finished then and nothing is sent).
   bool WriteStep(const std::vector<WordTable>& edited, uint32_t selected);
   // After the dialog's OK: has the changed parts transmitted, or finishes.
+  // Begin runs it itself after a successful write step.
   void SendStep();
   // FEM...(instance, part).
   void PartFinished(const char* part);
@@ -79,7 +92,11 @@ class TransmissionExchange {
   uint32_t AllPartsMask() const;
 
  private:
+  enum class WriteOutcome { None, Written, Failed };
+
   void Finish() const { instance_.ActionFinished(instance_.actionName.c_str()); }
+  // Begin step 5's test of every part; false after the box.
+  bool PartsEditable();
 
   Instance& instance_;
   ExchangeDelegate& delegate_;
@@ -87,6 +104,7 @@ class TransmissionExchange {
   uint32_t runningFlag_;
   ExchangeTexts texts_;
   std::string actionTable_;
+  WriteOutcome write_ = WriteOutcome::None;  // of the dialog now running
 };
 
 // The error report of a failed transmission of `part` (error state 0x40035,

@@ -66,11 +66,15 @@ class TrimsetAccess {
   // -1, 0 or +1 from the attribute class; 0 when the variable does not exist.
   int32_t AttributeClass(const char* name, bool secondReading) const;
   bool ReadProperty(int32_t code, const char* name, int32_t& value) const;
+  // The same without a message on failure (name checks of rules texts).
+  bool ProbeProperty(int32_t code, const char* name, int32_t& value) const;
+  // An operation without data on a variable (0x40039, 0x4003a); the reply is freed.
+  bool Operate(int32_t code, const char* name) const;
   bool ReadSwitchedOn(const char* name, bool& on) const;
   bool WriteProperty(int32_t code, const char* name, int32_t value) const;
   // {high half signed, low half with 0xFFFF as -1}.
   bool ReadAxes(const char* name, int32_t& high, int32_t& low) const;
-  bool ReadLabel(const char* name, std::string& label) const;
+  bool ReadLabel(const char* name, std::string& label) const;  // sends the integer 0
   bool ReadErrorText(const char* name, std::wstring& text) const;
   bool Transmit(const char* name) const;
 
@@ -99,6 +103,8 @@ class TrimsetAccess {
   enum class Reaction { Message, Silent };
   bool ReadInt(int32_t code, const char* name, int32_t& value, Reaction reaction) const;
   bool ReadText(int32_t code, const char* name, std::string& text, Reaction reaction) const;
+  // Sends one integer the plug-in keeps and takes a text back in its place.
+  bool QueryText(int32_t code, const char* name, int32_t sent, std::string& text, Reaction reaction) const;
   bool SendInt(int32_t code, const char* name, int32_t value, Reaction reaction) const;
   bool Fail(int32_t code, Reaction reaction) const;
 
