@@ -46,7 +46,8 @@ std::string WideToAnsi(std::wstring_view wide) {
   out.reserve(wide.size());
   for (wchar_t wc : wide) {
     auto c = static_cast<char32_t>(wc);
-    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+    const bool unassigned = c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] == 0;
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100) || unassigned) {
       out += static_cast<char>(c);
       continue;
     }
