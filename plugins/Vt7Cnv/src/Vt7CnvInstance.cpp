@@ -57,7 +57,7 @@ void CVt7CnvInstance::Import(MapKind kind, const char* action) {
   }
   fileBytes_ = std::move(bytes);
   MapFile map;
-  if (!CheckMapFile(kind, fileBytes_, map)) {  // a rejected file is not written
+  if (!CheckMapFile(kind, fileBytes_.data(), fileBytes_.size(), map)) {  // a rejected file is not written
     ActionFinished(act.c_str());
     return;
   }

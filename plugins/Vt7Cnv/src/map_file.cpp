@@ -5,12 +5,12 @@
 namespace vt7cnv {
 namespace {
 
-uint16_t Word(std::span<const uint8_t> bytes, size_t offset) {
+uint16_t Word(const uint8_t* bytes, size_t offset) {
   return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
 // `count` little-endian words from `offset`; the caller has checked the length.
-std::vector<uint16_t> Words(std::span<const uint8_t> bytes, size_t offset, size_t count) {
+std::vector<uint16_t> Words(const uint8_t* bytes, size_t offset, size_t count) {
   std::vector<uint16_t> out(count);
   for (size_t i = 0; i < count; ++i) out[i] = Word(bytes, offset + 2 * i);
   return out;
@@ -36,8 +36,7 @@ FileLayout LayoutOf(MapKind kind) {
   }
 }
 
-bool CheckMapFile(MapKind kind, std::span<const uint8_t> bytes, MapFile& out) {
-  const size_t length = bytes.size();
+bool CheckMapFile(MapKind kind, const uint8_t* bytes, size_t length, MapFile& out) {
   const FileLayout layout = LayoutOf(kind);
   MapFile map;
   if (layout == FileLayout::OneAxis) {
@@ -60,7 +59,7 @@ bool CheckMapFile(MapKind kind, std::span<const uint8_t> bytes, MapFile& out) {
     if (wordValues) {
       map.values = Words(bytes, valuesAt, x * y);
     } else {
-      map.values.assign(bytes.begin() + static_cast<std::ptrdiff_t>(valuesAt), bytes.end());
+      map.values.assign(bytes + valuesAt, bytes + length);
     }
   }
   if (!StrictlyIncreasing(map.xAxis) || !StrictlyIncreasing(map.yAxis)) return false;

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace vt7cnv {
@@ -37,11 +36,11 @@ inline constexpr size_t kMaxMapFileBytes = 4 + 2 * (255 + 255 + 255 * 255);
 // Trimset table.
 inline constexpr size_t kMaxTableWords = 0xFFFF / 2;
 
-// True and `out` filled when `bytes` is a well-formed file of `kind`: exact
+// True and `out` filled when the `length` bytes at `bytes` are a well-formed file of `kind`: exact
 // length for its breakpoint counts, no empty axis, strictly increasing axes
 // (an axis of one breakpoint is not checked), and a converted map that fits a
 // Trimset table. `out` is left untouched otherwise.
-bool CheckMapFile(MapKind kind, std::span<const uint8_t> bytes, MapFile& out);
+bool CheckMapFile(MapKind kind, const uint8_t* bytes, size_t length, MapFile& out);
 
 }  // namespace vt7cnv
 
