@@ -49,13 +49,15 @@ Reply Reply::Words(std::vector<uint16_t> words) {
   if (!words.empty()) words[0] = static_cast<uint16_t>(words.size() * 2);
   std::vector<uint8_t> bytes(words.size() * 2);
   std::memcpy(bytes.data(), words.data(), bytes.size());
-  return RawBytes(static_cast<int32_t>(bytes.size()), std::move(bytes));
+  const auto count = static_cast<int32_t>(bytes.size());  // before the move below
+  return RawBytes(count, std::move(bytes));
 }
 Reply Reply::Longs(std::vector<int32_t> longs) {
   if (!longs.empty()) longs[0] = static_cast<int32_t>(longs.size() * 4);
   std::vector<uint8_t> bytes(longs.size() * 4);
   std::memcpy(bytes.data(), longs.data(), bytes.size());
-  return RawBytes(static_cast<int32_t>(bytes.size()), std::move(bytes));
+  const auto count = static_cast<int32_t>(bytes.size());  // before the move below
+  return RawBytes(count, std::move(bytes));
 }
 Reply Reply::RawBytes(int32_t count, std::vector<uint8_t> bytes) {
   Reply r;
@@ -130,8 +132,11 @@ int32_t TestHost::Dispatch(int32_t instance, int32_t c, const char* name, HostBu
     if (reply.result == 0) std::free(io->data);
     if (reply.result == 0) *io = {0, nullptr};
   }
-  if (reply.shape != Reply::Shape::Empty) {
-    // Sent query data stays the plug-in's: the reply comes in a new block.
+  if (reply.shape == Reply::Shape::Int && io->count == -1 && io->data && !HandsOver(c)) {
+    // An integer query is answered in the plug-in's own block, as the host does.
+    std::memcpy(io->data, reply.bytes.data(), 4);
+  } else if (reply.shape != Reply::Shape::Empty) {
+    // Other sent data stays the plug-in's: the reply comes in a new block.
     void* data = nullptr;
     if (!reply.bytes.empty()) {
       data = std::malloc(reply.bytes.size());
@@ -190,10 +195,19 @@ RecordingBackend::~RecordingBackend() { sis::SetBackend(nullptr); }
 
 int RecordingBackend::MessageBox(sis::BoxKind kind, const std::wstring& text) {
   events.push_back(std::string("MSGBOX ") + sis::BoxKindName(kind) + " " + Utf8(text));
+  if (onBox) onBox(kind, text);
   if (boxAnswers.empty()) return kind == sis::BoxKind::Question ? sis::kIdNo : sis::kIdOk;
   int answer = boxAnswers.front();
   boxAnswers.pop_front();
   return answer;
+}
+
+std::vector<std::string> RecordingBackend::With(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const auto& e : events) {
+    if (e.rfind(prefix, 0) == 0) out.push_back(e);
+  }
+  return out;
 }
 
 int RecordingBackend::RunModal(sis::Dialog& dialog) {

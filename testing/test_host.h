@@ -99,6 +99,10 @@ class RecordingBackend : public sis::Backend {
   std::vector<std::string> events;  // "MSGBOX error <text>", "REPORT <title>", "ROW <text>", ...
   std::deque<int> boxAnswers;       // kIdYes / kIdNo / kIdOk
   std::function<void(sis::Dialog&)> onModal;  // drives a modal dialog; default: cancel
+  // Runs while a box is shown, before it is answered (the host re-entering).
+  std::function<void(sis::BoxKind, const std::wstring&)> onBox;
+  // Events starting with `prefix`.
+  std::vector<std::string> With(const std::string& prefix) const;
 };
 
 std::string Utf8(const std::wstring& text);
