@@ -557,6 +557,40 @@ bool LoadTrimsetFile(const std::string& path, Trimset& out, std::string& error) 
   return true;
 }
 
+json ValueToJson(const Variable& v) {
+  json o = json::object();
+  MapParts parts;
+  switch (v.kind) {
+    case Kind::Value: o["value"] = v.value; break;
+    case Kind::Text: o["value"] = Cp1252ToUtf8(v.text); break;
+    case Kind::Words:
+      if (!v.words.empty() && v.words[0] == v.words.size() * 2)
+        o["value"] = WordsJson(v.words.data() + 1, v.words.data() + v.words.size());
+      else
+        o["table"] = WordsJson(v.words.data(), v.words.data() + v.words.size());
+      break;
+    case Kind::Map:
+      if (SplitMap(v.words, parts)) {
+        json values = json::array();
+        for (const auto& line : parts.values) values.push_back(WordsJson(line.data(), line.data() + line.size()));
+        o["value"] = json{{"header", WordsJson(parts.header, parts.header + 6)},
+                          {"x", WordsJson(parts.x.data(), parts.x.data() + parts.x.size())},
+                          {"y", WordsJson(parts.y.data(), parts.y.data() + parts.y.size())},
+                          {"values", values}};
+      } else {
+        o["table"] = WordsJson(v.words.data(), v.words.data() + v.words.size());
+      }
+      break;
+    case Kind::Longs:
+      if (!v.longs.empty() && v.longs[0] == static_cast<int32_t>(v.longs.size() * 4))
+        o["value"] = std::vector<int32_t>(v.longs.begin() + 1, v.longs.end());
+      else
+        o["table"] = v.longs;
+      break;
+  }
+  return o;
+}
+
 json TrimsetToJson(const Trimset& ts) {
   json j;
   j["instance"] = ts.instance;
@@ -582,35 +616,7 @@ json TrimsetToJson(const Trimset& ts) {
     o["name"] = Cp1252ToUtf8(v.name);
     o["id"] = v.id;
     o["kind"] = KindName(v.kind);
-    MapParts parts;
-    switch (v.kind) {
-      case Kind::Value: o["value"] = v.value; break;
-      case Kind::Text: o["value"] = Cp1252ToUtf8(v.text); break;
-      case Kind::Words:
-        if (!v.words.empty() && v.words[0] == v.words.size() * 2)
-          o["value"] = WordsJson(v.words.data() + 1, v.words.data() + v.words.size());
-        else
-          o["table"] = WordsJson(v.words.data(), v.words.data() + v.words.size());
-        break;
-      case Kind::Map:
-        if (SplitMap(v.words, parts)) {
-          json values = json::array();
-          for (const auto& line : parts.values) values.push_back(WordsJson(line.data(), line.data() + line.size()));
-          o["value"] = json{{"header", WordsJson(parts.header, parts.header + 6)},
-                            {"x", WordsJson(parts.x.data(), parts.x.data() + parts.x.size())},
-                            {"y", WordsJson(parts.y.data(), parts.y.data() + parts.y.size())},
-                            {"values", values}};
-        } else {
-          o["table"] = WordsJson(v.words.data(), v.words.data() + v.words.size());
-        }
-        break;
-      case Kind::Longs:
-        if (!v.longs.empty() && v.longs[0] == static_cast<int32_t>(v.longs.size() * 4))
-          o["value"] = std::vector<int32_t>(v.longs.begin() + 1, v.longs.end());
-        else
-          o["table"] = v.longs;
-        break;
-    }
+    o.update(ValueToJson(v));
     if (v.kindCode != defaults.kindCode) o["kindCode"] = v.kindCode;
     if (v.attributes != defaults.attributes) o["attributes"] = Number(v.attributes, true);
     if (!v.label.empty()) o["label"] = Cp1252ToUtf8(v.label);

@@ -130,6 +130,8 @@ class Host {
   // Delivers every queued event now (any depth).
   void Pump();
   size_t Depth() const { return frames_.size(); }
+  // The plug-in whose export is running ("" outside any).
+  std::string CurrentPlugin() const { return TopPlugin(); }
 
   // --- Injected answers -----------------------------------------------------
   // Calls with `code` and `name` ("*": any name) answer `result`, with

@@ -23,6 +23,9 @@ bool ParseTrimsetText(std::string_view text, Trimset& out, std::string& error);
 bool LoadTrimsetFile(const std::string& path, Trimset& out, std::string& error);
 
 nlohmann::json TrimsetToJson(const Trimset& trimset);
+// A variable's value as a Trimset file writes it: {"value": ..} or, for a
+// table whose word 0 is not its byte length, {"table": [..]}.
+nlohmann::json ValueToJson(const Variable& variable);
 bool SaveTrimsetFile(const Trimset& trimset, const std::string& path, std::string& error);
 
 // Pieces shared with the scenario reader. `where` names the entry in errors.
