@@ -52,10 +52,10 @@ SIS_EXPORT void RSTSETCMD(int32_t instance, const char* name) {
   theApp.Call(instance, name, &CVt6CmdInstance::OnReset);
 }
 SIS_EXPORT void AUXSETCMD(int32_t instance, const char* name) {
-  theApp.Call(instance, name, &CVt6CmdInstance::OnBegin);
+  theApp.Call(instance, name, &CVt6CmdInstance::OnStandardBegin);
 }
 SIS_EXPORT void NORSETCMD(int32_t instance, const char* name) {
-  theApp.Call(instance, name, &CVt6CmdInstance::OnBegin);
+  theApp.Call(instance, name, &CVt6CmdInstance::OnNormaliseBegin);
 }
 
 SIS_EXPORT char* VALAUXCMD(int32_t instance, int32_t a, int32_t b, int32_t c) {
