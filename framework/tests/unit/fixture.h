@@ -26,7 +26,7 @@ inline const std::string kTransferText = "Action canceled\nDll transfert error";
 inline std::string ErrorBox(const std::string& text) { return "MSGBOX error Bench\n" + text; }
 
 class FrameworkTest : public ::testing::Test {
- protected:
+ public:
   FrameworkTest() : module_(SisUnitResources(), reinterpret_cast<const void*>(&SisUnitResources)), guard_(module_) {
     link.Bind();
   }
