@@ -185,8 +185,9 @@ TEST_F(Import, EachKindChecksItsFileAndWritesTheConvertedMap) {
       {"injectors one byte short", "DEBCNVINJ", Resized(OneAxis(x2, {3, 4}), -1), {}},
       {"injectors equal breakpoints", "DEBCNVINJ", OneAxis({40, 40}, {3, 4}), {}},
       {"injectors no breakpoint", "DEBCNVINJ", OneAxis({}, {}), {}},
-      // Coil load: angles scaled, 720 wraps to 0.
-      {"coil load 720 and 360", "DEBCNVCBO", TwoAxis({1}, {1, 2}, {720, 360}), Map(2, {1}, {1, 2}, {0, 32768})},
+      // Coil load: angles scaled on 64 bits, low 16 bits kept: 720 wraps to 0.
+      {"coil load 720, 360 and 65535", "DEBCNVCBO", TwoAxis({1}, {1, 2, 3}, {720, 360, 65535}),
+       Map(2, {1}, {1, 2, 3}, {0, 32768, 1365})},
       {"coil load decreasing axis", "DEBCNVCBO", TwoAxis({1}, {2, 1}, {720, 360}), {}},
       // Injection phase: axes and values as they stand (after the other kinds
       // above, so no value of an earlier import may leak into it).
