@@ -32,6 +32,8 @@ class FrameworkTest : public ::testing::Test {
   }
 
   std::vector<std::string> Boxes() const { return ui.With("MSGBOX"); }
+  // Names of the actions the plug-in said it finished, in order.
+  std::vector<std::string> Finished() const { return NamesOf(0x30003); }
   // Names of the host calls with `code`, in order.
   std::vector<std::string> NamesOf(int32_t code) const {
     std::vector<std::string> out;
