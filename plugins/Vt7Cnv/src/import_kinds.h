@@ -29,6 +29,15 @@ inline constexpr ImportKind kImportKinds[] = {
     {MapKind::InjectionPhase, 0x10, 17600, 17601},
 };
 
+// The table is indexed by the kind.
+static_assert([] {
+  int i = 0;
+  for (const ImportKind& k : kImportKinds) {
+    if (static_cast<int>(k.kind) != i++) return false;
+  }
+  return true;
+}());
+
 inline const ImportKind& KindInfo(MapKind kind) { return kImportKinds[static_cast<int>(kind)]; }
 
 }  // namespace vt7cnv
