@@ -1,15 +1,22 @@
 // A tiny plug-in that drives the host the way the real ones do: handshake,
 // run/save/close, a transmission exchange, change, timer and text exports.
-// Its behaviour is steered by the Trimset's constants FAKE_VETO (save veto)
-// and FAKE_SEND (0: finish without transmitting).
+// Its behaviour is steered by the Trimset's constants: FAKE_VETO (save veto
+// with an error box), FAKE_SEND (0: finish without transmitting), FAKE_RESET
+// (machine reset after the transmission), FAKE_ASK (a question box before the
+// edit; No cancels it), FAKE_REPORT (a report window with two rows at run),
+// FAKE_MIGRATE (the run writes 0x99 into word 1 of its table).
 #include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include <memory>
+
 #include "sis/abi/host_abi.h"
 #include "sis/abi/host_codes.h"
+#include "sis/platform/dialog.h"
+#include "sis/platform/message_box.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -61,6 +68,22 @@ void Finish(int32_t instance, const std::string& name) {
   std::free(b.data);
 }
 
+// A report window built without a template: one list of rows.
+class FakeReport : public sis::Dialog {
+ public:
+  FakeReport() : Dialog(1010) {}
+  int32_t ReportListId() const override { return 1001; }
+
+ protected:
+  bool BuildWindow() override {
+    AddControl(1001, sis::ControlKind::List, L"");
+    return true;
+  }
+};
+std::unique_ptr<FakeReport> g_report;
+
+int32_t Constant(int32_t instance, const char* name) { return ReadInt(instance, sis::code::kConstant, name, 0); }
+
 char* Copy(const std::string& s) {
   char* p = static_cast<char*>(std::malloc(s.size() + 1));
   std::memcpy(p, s.c_str(), s.size() + 1);
@@ -89,20 +112,40 @@ FAKE_EXPORT void RUNSETPLG(int32_t instance, const char* name) {
   ReadText(instance, sis::code::kMachineName, "");
   HostBuffer b{0, nullptr};
   g_host(instance, sis::code::kValue, name, &b);
-  std::free(b.data);
+  if (Constant(instance, "FAKE_MIGRATE") != 0 && b.count >= 4) {
+    static_cast<uint16_t*>(b.data)[1] = 0x99;
+    if (Send(instance, sis::code::kWriteValue, name, b.count, b.data) != 0) return;
+  } else {
+    std::free(b.data);
+  }
+  if (Constant(instance, "FAKE_REPORT") != 0) {
+    g_report = std::make_unique<FakeReport>();
+    g_report->Create();
+    g_report->SetTitle(L"Fake errors");
+    sis::Control* list = g_report->Item(1001);
+    list->AddItem(L"first fault");
+    list->AddItem(L"second fault é");
+    g_report->ShowWindow(true);
+  }
 }
 
 FAKE_EXPORT void SAVSETPLG(int32_t instance, const char*) {
-  if (ReadInt(instance, sis::code::kConstant, "FAKE_VETO", 0) != 0)
-    Send(instance, sis::code::kVetoSave, "", -1, NewInt(-3));
+  if (Constant(instance, "FAKE_VETO") == 0) return;
+  sis::MessageBox(sis::BoxKind::Error, L"BENCH\nThis Trimset cannot be saved");
+  Send(instance, sis::code::kVetoSave, "", -1, NewInt(-3));
 }
 
-FAKE_EXPORT void CLSSETPLG(int32_t, const char*) {}
+FAKE_EXPORT void CLSSETPLG(int32_t, const char*) { g_report.reset(); }
 
 // Begin: increments word 1 of the action's table, writes it and asks for it
 // to be sent on a machine; otherwise finishes at once.
 FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
   g_action = action;
+  if (Constant(instance, "FAKE_ASK") != 0 &&
+      sis::MessageBox(sis::BoxKind::Question, L"BENCH\nEdit the table?") != sis::kIdYes) {
+    Finish(instance, g_action);
+    return;
+  }
   const std::string table = ReadText(instance, sis::code::kActionTable, action);
   HostBuffer b{0, nullptr};
   if (table.empty() || g_host(instance, sis::code::kValue, table.c_str(), &b) != 0 || b.count < 4) {

@@ -1,0 +1,193 @@
+// The trialhost command end to end (check, save, run, bad input) and the
+// scripted user-interface backend, with the fake plug-in.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "sis/host/scenario.h"
+#include "sis/host/session_report.h"
+#include "sis/host/trimset_json.h"
+
+namespace sis::host {
+namespace {
+
+std::string WriteFile(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + "/" + name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+std::string Trimset(int instance, const std::string& constants) {
+  return R"({"instance": )" + std::to_string(instance) + R"(, "constants": )" + constants + R"(,
+    "variables": [{"name": "TAB_FAKE", "kind": "words", "value": [1, 2]}],
+    "actions": [{"name": "FAKE_EDIT", "table": "TAB_FAKE", "plugin": "FakePlg"}],
+    "plugins": [{"name": "FakePlg", "open": ["TAB_FAKE"]}]})";
+}
+
+struct Result {
+  int code;
+  std::string output;  // standard output and error together
+};
+
+Result RunTrialhost(const std::string& args) {
+  const std::string command = std::string(TRIALHOST) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  Result r{-1, ""};
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  const int status = pclose(pipe);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+const std::string kPlugins = std::string(" --plugins ") + FAKE_PLUGIN_DIR;
+
+TEST(TrialhostCheck, PrintsReportsMessagesAndTheVerdict) {
+  const auto path = WriteFile("check.json", Trimset(1, R"({"FAKE_REPORT": 1, "FAKE_VETO": 1})"));
+  Result r = RunTrialhost("check " + path + kPlugins);
+  EXPECT_EQ(r.code, 1) << r.output;
+  EXPECT_EQ(r.output,
+            "FakePlg TAB_FAKE\n"
+            "  report \"Fake errors\"\n"
+            "    | first fault\n"
+            "    | second fault \u00e9\n"
+            "save FakePlg\n"
+            "  message error: BENCH\n"
+            "    This Trimset cannot be saved\n"
+            "save: vetoed by FakePlg\n");
+  r = RunTrialhost("check " + WriteFile("ok.json", Trimset(1, "{}")) + kPlugins + " --trace");
+  EXPECT_EQ(r.code, 0) << r.output;
+  EXPECT_NE(r.output.find("> FakePlg SAVSETPLG(1, \"TAB_FAKE\")"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("save: allowed"), std::string::npos);
+}
+
+TEST(TrialhostSave, WritesThePlugInsWritesUnlessVetoed) {
+  const std::string out = ::testing::TempDir() + "/saved.json";
+  std::remove(out.c_str());
+  Result r = RunTrialhost("save " + WriteFile("mig.json", Trimset(1, R"({"FAKE_MIGRATE": 1})")) + " " + out + kPlugins);
+  ASSERT_EQ(r.code, 0) << r.output;
+  sis::host::Trimset saved;
+  std::string error;
+  ASSERT_TRUE(LoadTrimsetFile(out, saved, error)) << error;
+  EXPECT_EQ(saved.Find("TAB_FAKE")->words, (std::vector<uint16_t>{6, 0x99, 2}));
+  std::remove(out.c_str());
+  r = RunTrialhost("save " + WriteFile("veto.json", Trimset(1, R"({"FAKE_VETO": 1})")) + " " + out + kPlugins);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("not written"), std::string::npos);
+  EXPECT_FALSE(std::ifstream(out).good());
+}
+
+TEST(TrialhostInput, BadInputIsOneClearLine) {
+  struct Case {
+    std::string args;
+    std::string message;
+  } cases[] = {
+      {"check /nonexistent.json", "trialhost: /nonexistent.json: cannot read: No such file or directory\n"},
+      {"check " + WriteFile("syntax.json", "{\n  \"instance\": 1,\n  oops\n}"), "JSON parse error at line 3, column 3"},
+      {"check " + WriteFile("fit.json", R"({"variables": [{"name": "W", "kind": "words", "value": [70000]}]})"),
+       "variables[0].value[0]: 70000 does not fit a 16-bit word"},
+      {"check " + WriteFile("nolib.json", R"({"plugins": [{"name": "Absent"}]})") + kPlugins,
+       std::string("trialhost: missing library ") + FAKE_PLUGIN_DIR + "/Absent.so\n"},
+      {"check " + WriteFile("x.json", "{}") + " --lang de", "--lang"},
+      {"", "A subcommand is required"},
+      {"run " + WriteFile("badstep.json", R"({"trimset": {}, "steps": [{"do": "open"}, {"do": "frobnicate"}]})"),
+       "step 2 (frobnicate): unknown step"},
+      {"run " + WriteFile("badref.json", R"({"trimset": "missing.json"})"), "missing.json: cannot read"},
+  };
+  for (const auto& c : cases) {
+    const Result r = RunTrialhost(c.args);
+    EXPECT_EQ(r.code, 2) << c.args << "\n" << r.output;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
+    EXPECT_EQ(r.output.find("Aborted"), std::string::npos);
+  }
+  EXPECT_EQ(RunTrialhost("run --help").code, 0);
+}
+
+// Scenarios run in process: the runner with the user-interface steps.
+class Scenario : public ::testing::Test {
+ protected:
+  int RunScenario(const std::string& json) {
+    const std::string path = WriteFile("scenario.json", json);
+    runner.SetExtension(&ui);
+    std::string error;
+    if (!runner.Load(path, error)) {
+      output = error;
+      return 2;
+    }
+    RunSettings settings;
+    settings.pluginDir = FAKE_PLUGIN_DIR;
+    std::ostringstream out;
+    const int rc = runner.Run(settings, out, error);
+    output = out.str() + error;
+    return rc;
+  }
+  std::string Machine(const std::string& constants) { return "\"trimset\": " + Trimset(8, constants); }
+  UiScenario ui;
+  ScenarioRunner runner;
+  std::string output;
+};
+
+TEST_F(Scenario, AnsweredSessionMeetsItsExpectations) {
+  EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_ASK": 1, "FAKE_VETO": 1})") + R"J(, "steps": [
+    {"do": "open"},
+    {"do": "box", "answer": "yes", "expect": "Edit the table?"},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "trace": ["ui: box question \"BENCH\\nEdit the table?\"", "ui: answer yes",
+                               "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")", "> FakePlg RSTSETPLG"],
+     "values": {"TAB_FAKE": [2, 2]}, "transmitted": ["TAB_FAKE"], "running": null},
+    {"do": "box", "answer": "no"},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "absent": ["Transmit"], "values": {"TAB_FAKE": [2, 2]}},
+    {"do": "fail_transmission", "name": "TAB_FAKE", "text": "Timeout"},
+    {"do": "box", "answer": "yes"},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "trace": ["> FakePlg ERRSETPLG(8, \"TAB_FAKE\")"]},
+    {"do": "box", "expect": "cannot be saved"},
+    {"do": "save", "expect": "vetoed"},
+    {"do": "expect", "vetoed": ["FakePlg"]}
+  ]})J"),
+            0)
+      << output;
+  EXPECT_NE(output.find("scenario: 14 steps, 0 failed"), std::string::npos) << output;
+}
+
+TEST_F(Scenario, FailuresArePrintedAsDiffs) {
+  EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_ASK": 1})") + R"J(, "steps": [
+    {"do": "open"},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "values": {"TAB_FAKE": [5, 2]}, "resets": 1},
+    {"do": "expect", "trace": ["> FakePlg NOSUCHVERB"]},
+    {"do": "save", "expect": "vetoed"},
+    {"do": "box", "answer": "ok"}
+  ]})J"),
+            1);
+  for (const char* part : {
+           "FAIL ui: no answer for box question \"BENCH\\nEdit the table?\"",
+           "FAIL step 3 (expect): value of TAB_FAKE\n  - expected: [5,2]\n  + actual:   [1,2]",
+           "FAIL step 3 (expect): machine resets\n  - expected: 1\n  + actual:   0",
+           "FAIL step 4 (expect): trace: not found in order: \"> FakePlg NOSUCHVERB\"",
+           "FAIL step 5 (save): save\n  - expected: vetoed\n  + actual:   allowed",
+           "FAIL ui: 1 answer(s) never used",
+       }) {
+    EXPECT_NE(output.find(part), std::string::npos) << "missing: " << part << "\n--- output:\n" << output;
+  }
+}
+
+TEST_F(Scenario, AnAnswerForAnotherKindOfWindowIsAFault) {
+  EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_ASK": 1})") + R"J(, "steps": [
+    {"do": "open"},
+    {"do": "dialog", "actions": ["ok"]},
+    {"do": "begin", "action": "FAKE_EDIT"}
+  ]})J"),
+            1);
+  EXPECT_NE(output.find("FAIL ui: no answer for box question \"BENCH\\nEdit the table?\" (next answer is for a dialog)"),
+            std::string::npos)
+      << output;
+}
+
+}  // namespace
+}  // namespace sis::host
