@@ -344,10 +344,21 @@ bool CVt6CmdInstance::SetMapAxis(int32_t code, const std::string& map, int32_t i
 void CVt6CmdInstance::PublishMaps(size_t i) {
   if (!mapsFlag_) return;
   const Output& o = outputs_[i];
-  if (!o.HasMaps()) return;
   constexpr int32_t kLineAxisCode = 0x40062;
   constexpr int32_t kColumnAxisCode = 0x40064;
   const CodeInfo* info = FindCode(o.table.size() > word::kCode ? o.table[word::kCode] : 0);
+  // The throttle's regulation maps take the throttle position as column axis
+  // when the negative output regulates the motor, else the position error.
+  if (o.status == 1 && info && info->code == kThrottlePositive) {
+    const char* source = motorFlag_ ? "POS_THROTTLE_0" : "DIF_THROTTLE_0";
+    int32_t axis = -1;
+    if (VariableExists(source) && ReadVariableId(source, axis)) {
+      for (const char* map : {"MAP_ELMOT_DERI_0", "MAP_ELMOT_INTC_0"}) {
+        if (VariableExists(map)) WriteProperty(kColumnAxisCode, map, axis);
+      }
+    }
+  }
+  if (!o.HasMaps()) return;
   const char* pilot = o.pilotMap.c_str();
   const char* second = o.secondMap.c_str();
   if (o.status == 1 && info && info->pilotMap) {
@@ -368,13 +379,6 @@ void CVt6CmdInstance::PublishMaps(size_t i) {
     SetMapAxis(kLineAxisCode, o.pilotMap, -1);
     SetMapAxis(kColumnAxisCode, o.pilotMap, -1);
     if (o.status == 1) HostOperation(sis::code::kMotorOp2, second);
-  }
-  if (o.status == 1 && info && info->code == kThrottlePositive) {
-    int32_t axis = -1;
-    if (ReadVariableId(motorFlag_ ? "POS_THROTTLE_0" : "DIF_THROTTLE_0", axis)) {
-      SetMapAxis(kColumnAxisCode, "MAP_ELMOT_DERI_0", axis);
-      SetMapAxis(kColumnAxisCode, "MAP_ELMOT_INTC_0", axis);
-    }
   }
 }
 

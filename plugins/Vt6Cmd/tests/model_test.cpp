@@ -1,0 +1,255 @@
+// Reading, output checks, twins, uniqueness, the compiled table, the
+// descriptions, the display texts and the change verbs of Vt6Cmd.
+#include "cmd_fixture.h"
+
+namespace vt6cmd::testing {
+namespace {
+
+constexpr int32_t kAllPwm = 0x85;
+constexpr int32_t kAllPwmTwin = 0x1183;
+
+// A clean configuration: a PWM output with a pilot map, a twin PWM pair and a
+// revcounter.
+std::vector<Out> Clean() {
+  return {
+      {Rec(0x8000, 0x13, kAllPwm, 0, 0), Tab(0x2000, 0, 100, kRpmId)},
+      {Rec(0, 0, 0, kAllPwmTwin, 0, 2), Tab(0x2800, 1, 200)},
+      {Rec(0, 0, 0, kAllPwmTwin, 0, 1), Tab(1, 0, 0)},
+      {Rec(0, 0, 0, 0, 0x3), Tab(0x3001, 0, 2), false},
+  };
+}
+
+using Model = CmdHost;
+
+TEST_F(Model, ACleanConfigurationPublishesItsTablesAndSaves) {
+  Open(MakeTrimset(Clean()));
+  EXPECT_TRUE(Boxes().empty());
+  // Code (or 1), then the r0 identifier's halves, per output.
+  EXPECT_EQ(Words("TAB_CMDCOMP"), (std::vector<uint16_t>{26, 0x2000, 100, 0, 0x2800, 101, 0, 1, 102, 0, 0x3001, 103, 0}));
+  EXPECT_EQ(Text(Desc(0)), "PWM programmable command (100 Hz)\nStandard command mode");
+  EXPECT_EQ(Text(Desc(1)), "PWM programmable twin command positive output inverted (200 Hz)\nStandard command mode");
+  EXPECT_EQ(Text(Desc(2)), "PWM programmable twin command negative output\nStandard command mode");
+  EXPECT_EQ(Text(Desc(3)), "Revcounter command (2 Pls)\nStandard command mode");
+  EXPECT_EQ(ts->Entry(0x40062, Map(0))->datum, Datum::Int(kRpmId));
+  EXPECT_EQ(ts->Entry(0x40064, Map(0))->datum, Datum::Int(-1));
+  EXPECT_TRUE(host.Save(instance));
+  EXPECT_TRUE(ReportRows().empty());
+}
+
+struct ReadingCase {
+  const char* what;
+  std::function<void(json&)> spoil;
+};
+
+TEST_F(Model, ReadingFailuresRefuseTheTrimset) {
+  // The command configuration table's fields: index k is word k + 1.
+  auto config = [](json& t) -> json& {
+    for (json& v : t["variables"]) {
+      if (v["name"] == "TAB_CNFCMD") return v["value"];
+    }
+    throw std::logic_error("no configuration table");
+  };
+  const ReadingCase cases[] = {
+      {"no output", [&](json& t) { config(t) = {12, 13, 10, 11}; }},
+      {"both push-pull modes", [&](json& t) { config(t)[4 + 4] = 0x8800; }},
+      {"twin not pointing back", [&](json& t) { config(t)[4 + 11] = 3; }},
+      {"no picker mask", [](json& t) { t["constants"].erase("VALUSER_LSTSEL"); }},
+      {"compiled table without a name", [&](json& t) { config(t)[2] = 999; }},
+      {"pilot map without a second map", [&](json& t) { config(t)[4 + 2] = 0; }},
+      {"rules text rejected", [&](json& t) {
+                  t["variables"].push_back({{"name", "TXT_RULES"}, {"id", 12}, {"kind", "text"}, {"value", "CN0 = 0x2000"}});
+       }},
+      {"output rules not one per output", [&](json& t) {
+         t["variables"].push_back({{"name", "TXT_RULES2"}, {"id", 13}, {"kind", "text"}, {"value", "CN0 = 1 DAT = RPM"}});
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Host h;
+    ScriptedUi u(h, false);
+    json t = MakeTrimset(Clean());
+    c.spoil(t);
+    auto trimset = std::make_unique<sis::host::Trimset>();
+    std::string error;
+    ASSERT_TRUE(sis::host::ParseTrimset(t, *trimset, error)) << error;
+    h.Attach(std::move(trimset));
+    ASSERT_TRUE(h.LoadAll(SIS_DEFAULT_PLUGIN_DIR, &error));
+    h.Open(kInstance);
+    ASSERT_EQ(u.Messages().size(), 1u);
+    EXPECT_NE(u.Messages()[0].text.find("Homogeneity control"), std::string::npos);
+    EXPECT_EQ(h.Finished(), std::vector<std::string>{"8:TAB_CNFCMD"});
+    EXPECT_FALSE(h.Save(kInstance));
+  }
+}
+
+struct CheckCase {
+  const char* what;
+  Out output;
+  std::string line;  // report rows under the output's label, "" when clean
+  bool valid;
+  int32_t mark;
+};
+
+TEST_F(Model, OutputChecksGiveMessagesStatusAndMark) {
+  const CheckCase cases[] = {
+      {"clean", {Rec(0, 0x13, kAllPwm, 0, 0), Tab(0x2000, 0, 100)}, "", true, 0},
+      {"thirteen words",
+       {Rec(0, 0x13, kAllPwm, 0, 0), {2, 5, 7, 0x2000, 0, 0, 0, 0, 0, 100, 0, 0}},
+       "TRIMSET MAJOR ERROR|This Trimset cannot be used and cannot be saved:|Command configuration not known by the ECU",
+       false, 1},
+      {"structure marks and parameter",
+       {Rec(0, 0x13, kAllPwm, 0, 0), {2, 5, 6, 0x2000, 0, 0, 0, 0, 0, 9, 0}},
+       "Unknown configuration table structure|Parametric value out off limits", false, 1},
+      {"code not allowed", {Rec(0, 0x13, 0, 0, 0), Tab(0x2000, 0, 100)},
+       "Selected command configuration is not allowed", false, 1},
+      {"unknown axes", {Rec(0, 0x13, kAllPwm, 0, 0), Tab(0x2000, 0, 100, 77, 78)},
+       "Map verticale scale input data not known by the ECU|Map horizontal scale input data not known by the ECU",
+       false, 1},
+      {"parameter on an on-off code", {Rec(0, 0x13, 0, 0, 0), Tab(0x1000, 0, 1)}, "Parametric value out off limits",
+       false, 1},
+      {"mode the record lacks", {Rec(0, 0x13, 0, 0, 0), Tab(0x1001, 0x8000, 0)}, "Piloting mode unknown by the ECU",
+       false, 1},
+      {"synchronous mode required by the record", {Rec(0x800, 0x13, 0, 0, 0), Tab(0x1001, 0, 0)},
+       "Piloting mode unknown by the ECU", false, 1},
+      {"throttle without push-pull", {Rec(0x8000, 0, 0, kAllPwmTwin, 0), Tab(0x2808, 0, 500)},
+       "Piloting mode does not fit with selected command", false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Host h;
+    ScriptedUi u(h, false);
+    auto trimset = std::make_unique<sis::host::Trimset>();
+    std::string error;
+    ASSERT_TRUE(sis::host::ParseTrimset(MakeTrimset({c.output}), *trimset, error)) << error;
+    sis::host::Trimset& t = h.Attach(std::move(trimset));
+    ASSERT_TRUE(h.LoadAll(SIS_DEFAULT_PLUGIN_DIR, &error));
+    h.Open(kInstance);
+    // A clean check shows no report at all.
+    const auto reports = u.Reports();
+    const auto all = reports.empty() ? std::vector<std::string>{} : reports[0].rows;
+    std::string rows;
+    for (size_t k = 1; k + 1 < all.size(); ++k) rows += (rows.empty() ? "" : "|") + all[k];
+    EXPECT_EQ(rows, c.line);
+    if (!c.line.empty()) {
+      EXPECT_EQ(all.front(), "OUTPUT 1");
+    }
+    EXPECT_EQ(t.Find("TAB_CMDCOMP")->words[1], c.valid ? t.Find(Part(0))->words[4] : 1);
+    EXPECT_EQ(t.Find(Part(0))->errorMark, c.mark);
+    EXPECT_EQ(h.Save(kInstance), c.valid);
+  }
+}
+
+TEST_F(Model, TwinAndUniquenessChecks) {
+  struct Case {
+    const char* what;
+    std::vector<Out> outs;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"positive twin with a plain PWM partner: the second checked fails",
+       {{Rec(0, 0, kAllPwm, kAllPwmTwin, 0, 1), Tab(0x2800, 0, 100)},
+        {Rec(0, 0, kAllPwm, kAllPwmTwin, 0, 0), Tab(0x2000, 0, 100)}},
+       {"OUTPUT 2", "Twin command configuration cannot work", ""}},
+      {"throttle pair with different frequencies",
+       {{Rec(0x800, 0, 0, kAllPwmTwin, 0, 1), Tab(0x2808, 0x800, 500)},
+        {Rec(0x800, 0, 0, kAllPwmTwin, 0, 0), Tab(0x280C, 0x800, 1000)}},
+       {"OUTPUT 2", "Twin command configuration cannot work", ""}},
+      {"a unique code twice",
+       {{Rec(0, 0, kAllPwm, 0, 0), Tab(0x2007, 0, 100)}, {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2007, 0, 100)}},
+       {"Unique configurations selected more than once", ""}},
+      {"a repeatable code twice",
+       {{Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 100)}, {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 100)}},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Host h;
+    ScriptedUi u(h, false);
+    auto trimset = std::make_unique<sis::host::Trimset>();
+    std::string error;
+    ASSERT_TRUE(sis::host::ParseTrimset(MakeTrimset(c.outs), *trimset, error)) << error;
+    h.Attach(std::move(trimset));
+    ASSERT_TRUE(h.LoadAll(SIS_DEFAULT_PLUGIN_DIR, &error));
+    h.Open(kInstance);
+    const auto reports = u.Reports();
+    EXPECT_EQ(reports.empty() ? std::vector<std::string>{} : reports[0].rows, c.rows);
+    EXPECT_EQ(h.Save(kInstance), c.rows.empty());
+  }
+}
+
+TEST_F(Model, DescriptionsNameTheDetailsOfEachCode) {
+  Open(MakeTrimset({
+      {Rec(0, 0x13, 0, 0, 0), Tab(0x1000, 1, 0), false},
+      {Rec(0, 0x13, 0, 0, 0), Tab(0x1001, 1, 0), false},
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 3), Tab(0x2808, 0x800, 500), false},
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 2), Tab(0x280C, 0x800, 500), false},
+      {Rec(0, 0x13, 0, 0, 0), Tab(0x1004, 0, 5), false},
+  }));
+  EXPECT_EQ(Text(Desc(0)), "On-Off fixed state command (to ground)\nStandard command mode");
+  EXPECT_EQ(Text(Desc(1)), "On-Off programmable command inverted\nStandard command mode");
+  EXPECT_EQ(Text(Desc(2)), "Motorised throttle PWM twin command positive asynchronous output (500 Hz)\nPush-Pull command mode");
+  EXPECT_EQ(Text(Desc(3)), "Motorised throttle PWM twin command negative asynchronous output (500 Hz)\nPush-Pull command mode");
+  EXPECT_EQ(Text(Desc(4)), "Error or unknown configuration\n");
+}
+
+TEST_F(Model, DisplayTexts) {
+  Open(MakeTrimset({
+      {Rec(0, 0x13, 0, 0, 0), Tab(0x1001, 0, 0)},
+      {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 100)},
+      {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 9)},
+  }));
+  struct Case {
+    const char* verb;
+    int32_t a, b, c;
+    std::string text;
+  } cases[] = {
+      {"VALAUXCMD", MapId(0), 1, 0, "      ON"},
+      {"VALAUXCMD", MapId(0), 0, 0, "     OFF"},
+      {"VALAUXCMD", MapId(0), 2, 0, "  ERROR+"},
+      {"VALAUXCMD", MapId(1), 0x4000, 0, "0.500000"},
+      {"VALAUXCMD", MapId(1), 0x8001, 0, "  ERROR+"},
+      {"VALAUXCMD", MapId(1), 0x8010, 1, "     +16"},
+      {"VALAUXCMD", MapId(2), 0x4000, 0, "   16384"},  // output in error
+      {"VALAUXCMD", 999, 1, 0, "        "},
+      {"VARAUXCMD", 401, 0x2000, 0, "0.250000"},
+      {"EL0RCOCMD", 0, 0x6000, 0, "0.750000"},
+      {"EL0RCOCMD", 0, 0x6000, 1, "-0.25000"},
+      {"EL0PIDCMD", 0, 0xC000, 0, "+0.50000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.verb) + " " + std::to_string(c.b));
+    EXPECT_EQ(Display(c.verb, c.a, c.b, c.c), c.text);
+  }
+  EXPECT_EQ(Display("VALAUXCMD", MapId(0), 1, 0).size(), 8u);
+}
+
+TEST_F(Model, ElectricMotorTextsFollowTheThrottlePair) {
+  Open(MakeTrimset({
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 1), Tab(0x2808, 0x800, 500), false},
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 0), Tab(0x280C, 0x800, 500), false},
+  }));
+  EXPECT_EQ(Display("EL0RCOCMD", 0, 0x6000, 0), "+0.50000");
+  EXPECT_EQ(Display("EL0RCOCMD", 0, 0x2000, 0), "-0.50000");
+  EXPECT_EQ(Display("EL0PIDCMD", 0, 0xA000, 0), "+0.50000");  // distance doubled
+}
+
+TEST_F(Model, AChangedTableIsCheckedAgain) {
+  Open(MakeTrimset(Clean()));
+  ASSERT_TRUE(host.SetValue(instance, Part(0), Datum::Words(sis::host::WordTable(Tab(0x2000, 0, 5)))));
+  EXPECT_EQ(Text(Desc(0)), "Error or unknown configuration\n");
+  EXPECT_EQ(ReportRows(), (std::vector<std::string>{"OUTPUT 1", "Parametric value out off limits", ""}));
+  EXPECT_FALSE(host.Save(instance));
+}
+
+class FrenchModel : public CmdHost {
+ protected:
+  FrenchModel() : CmdHost(1036) {}
+};
+
+TEST_F(FrenchModel, TheReportSpeaksFrench) {
+  Open(MakeTrimset({{Rec(0, 0x13, 0, 0, 0), Tab(0x2000, 0, 100)}}));
+  EXPECT_EQ(ReportRows(), (std::vector<std::string>{"OUTPUT 1", "La configuration de commande choisie n'est pas permise", ""}));
+  EXPECT_EQ(Text(Desc(0)), "Configuration en erreur ou inconnue\n");
+}
+
+}  // namespace
+}  // namespace vt6cmd::testing
