@@ -26,14 +26,15 @@ std::wstring Number(uint32_t value) {
 
 }  // namespace
 
-CSisCalInputsDialog::CSisCalInputsDialog(CVt6SenInstance& owner, const sis::WordTable& words)
-    : Dialog(kTemplate), owner_(owner), words_(words) {}
+CSisCalInputsDialog::CSisCalInputsDialog(CVt6SenInstance& owner, const sis::WordTable& words, std::wstring title)
+    : Dialog(kTemplate), owner_(owner), title_(std::move(title)), words_(words) {}
 
 uint16_t& CSisCalInputsDialog::Word(int32_t b) {
   return words_[sen::BlockStart(owner_.Records().size(), static_cast<size_t>(selected_)) + static_cast<size_t>(b)];
 }
 
 bool CSisCalInputsDialog::OnInitDialog() {
+  SetTitle(title_);
   valueText_.Attach(Item(kValueText));
   blackOutText_.Attach(Item(kBlackOutText));
   shortText_.Attach(Item(kShortText));

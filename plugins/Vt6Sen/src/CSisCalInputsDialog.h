@@ -5,6 +5,7 @@
 #define VT6SEN_INPUTS_DIALOG_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "sis/framework/controls/color_static.h"
@@ -24,7 +25,7 @@ class CSisCalInputsDialog : public sis::Dialog {
     kActivated = 1127, kActivationGroup = 1128, kActivationText = 1129,
   };
 
-  CSisCalInputsDialog(CVt6SenInstance& owner, const sis::WordTable& words);
+  CSisCalInputsDialog(CVt6SenInstance& owner, const sis::WordTable& words, std::wstring title);
 
   const sis::WordTable& Words() const { return words_; }
   int32_t Selected() const { return selected_; }
@@ -51,6 +52,7 @@ class CSisCalInputsDialog : public sis::Dialog {
   void Moved(Limit& limit, int32_t pos);
 
   CVt6SenInstance& owner_;
+  std::wstring title_;
   sis::WordTable words_;
   std::vector<int32_t> switchedOn_;  // key variables' states at opening
   int32_t selected_ = 0;

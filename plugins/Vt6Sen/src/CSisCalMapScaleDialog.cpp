@@ -7,10 +7,12 @@
 #include "sis/platform/module.h"
 #include "sis/platform/text.h"
 
-CSisCalMapScaleDialog::CSisCalMapScaleDialog(CVt6SenInstance& owner, const sen::Measurement& measurement)
-    : Dialog(kTemplate), owner_(owner), measurement_(measurement) {}
+CSisCalMapScaleDialog::CSisCalMapScaleDialog(CVt6SenInstance& owner, const sen::Measurement& measurement,
+                                             std::wstring title)
+    : Dialog(kTemplate), owner_(owner), measurement_(measurement), title_(std::move(title)) {}
 
 bool CSisCalMapScaleDialog::OnInitDialog() {
+  SetTitle(title_);
   if (measurement_.structureStatus == sen::kStatusUsable) {
     structure_ = measurement_.structure;
     choice_ = sen::StructureScaleId(structure_);

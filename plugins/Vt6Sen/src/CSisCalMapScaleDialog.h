@@ -18,7 +18,7 @@ class CSisCalMapScaleDialog : public sis::Dialog {
   static constexpr int32_t kTemplate = 1012;
   enum : int32_t { kVertical = 1085, kHorizontal = 1088, kAdvanced = 1126 };
 
-  CSisCalMapScaleDialog(CVt6SenInstance& owner, const sen::Measurement& measurement);
+  CSisCalMapScaleDialog(CVt6SenInstance& owner, const sen::Measurement& measurement, std::wstring title);
 
   const sis::WordTable& Structure() const { return structure_; }
   int32_t Choice() const { return choice_; }
@@ -41,6 +41,7 @@ class CSisCalMapScaleDialog : public sis::Dialog {
 
   CVt6SenInstance& owner_;
   const sen::Measurement& measurement_;
+  std::wstring title_;
   sis::WordTable structure_;
   bool cancellable_ = true;
   int32_t choice_ = -1;  // identifier of the vertical scale variable, -1: none

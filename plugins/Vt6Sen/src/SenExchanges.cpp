@@ -72,8 +72,7 @@ void CVt6SenInstance::OnBegin(const char* action) {
 }
 
 bool CVt6SenInstance::RunInputsDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
-  CSisCalInputsDialog dialog(*this, assignment_);
-  dialog.SetTitle(title);
+  CSisCalInputsDialog dialog(*this, assignment_, title);
   int result;
   {
     sis::ModalRegistration registration(*this, dialog);
@@ -183,8 +182,7 @@ void CVt6SenInstance::OnBeginAverage(const char* action) {
 bool CVt6SenInstance::RunMapScaleDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
   if (editedMeasurement_ < 0) return false;
   const size_t i = static_cast<size_t>(editedMeasurement_);
-  CSisCalMapScaleDialog dialog(*this, records_[i]);
-  dialog.SetTitle(title);
+  CSisCalMapScaleDialog dialog(*this, records_[i], title);
   int result;
   {
     sis::ModalRegistration registration(*this, dialog);
