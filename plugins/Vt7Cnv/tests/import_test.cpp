@@ -3,6 +3,7 @@
 // concurrent requests and the transmission verbs.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -173,6 +174,7 @@ TEST_F(Import, EachKindChecksItsFileAndWritesTheConvertedMap) {
       {"injection shorter than a header", "DEBCNVESS", Bytes{0, 0, 1}, {}},
       {"injection map too large for a Trimset table", "DEBCNVESS",
        TwoAxis(Words(200, 0), Words(200, 0), Words(200 * 200, 0)), {}},
+      {"injection longer than any map", "DEBCNVESS", Resized(Bytes{0, 0, 255, 255}, 200000), {}},
       // Ignition: (X + 2)·(Y + 2) bytes, one-byte advances scaled.
       {"ignition bytes 0 and 255", "DEBCNVALL", TwoAxis(x2, {5}, {0, 255}, true), Map(2, x2, {5}, {21117, 44327})},
       {"ignition smallest file", "DEBCNVALL", TwoAxis({3}, {4}, {0}, true), Map(2, {3}, {4}, {21117})},
@@ -329,10 +331,12 @@ TEST_F(Import, TargetTableMustExistAndBeTunable) {
 TEST_F(Import, UnreadableFilesAskAgainAndOnlyUnreadableOnesSayWhy) {
   const std::string empty = File("empty.ess", {});
   const std::string good = File("good.ess", TwoAxis({1}, {1}, {4}));
-  Request("DEBCNVESS", "IMPORT", {(dir / "missing.ess").string(), dir.string(), empty, good});
-  EXPECT_EQ(Count("FILEOPEN"), 4u);
+  const std::string pipe = (dir / "pipe.ess").string();
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);  // reading it would wait for a writer
+  Request("DEBCNVESS", "IMPORT", {(dir / "missing.ess").string(), dir.string(), pipe, empty, good});
+  EXPECT_EQ(Count("FILEOPEN"), 5u);
   const std::string box = "MSGBOX error Bench\nThe size of this file is null.\nImpossible to import it.";
-  EXPECT_EQ(Count(box), 2u);  // the missing file and the folder; the empty file silently
+  EXPECT_EQ(Count(box), 3u);  // the missing file, the folder and the pipe; the empty file silently
   EXPECT_EQ(Written(), Map(0, {1}, {1}, {8}));
   EXPECT_EQ(Finished(), std::vector<std::string>{"IMPORT"});
 }
