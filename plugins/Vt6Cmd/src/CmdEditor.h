@@ -64,6 +64,8 @@ class CCmdEditSession {
   void SetParameterText(size_t i, const std::wstring& text);
   void SetLineAxis(size_t i, int32_t id);
   void SetColumnAxis(size_t i, int32_t id);
+  // Word 11: the tuner chose the advanced tuning for this output; the axis
+  // pickers then offer every variable, not only the VALUSER_LSTUTI ones.
   void SetAdvanced(size_t i, bool advanced);
 
   // Outputs whose table differs from the original.

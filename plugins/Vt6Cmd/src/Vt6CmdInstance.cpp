@@ -147,7 +147,6 @@ void CVt6CmdInstance::ClearConfiguration() {
 }
 
 bool CVt6CmdInstance::FinalCheck() {
-  if (Has(sis::flag::kConfigError) && outputs_.empty()) return false;
   for (const Output& o : outputs_) {
     if (o.status == 0 || o.status == -1) return false;
   }
@@ -182,9 +181,8 @@ void CVt6CmdInstance::TakeChange(const char* name, sis::ChangeKind kind) {
       break;
     case sis::ChangeKind::Table:
       // A changed inputs table only moves the rules; during a transfer the
-      // reset's publish applies them.
-      if (!ReadWordTable(name, inputs_)) inputs_.clear();
-      pending_ = Pending::Inputs;
+      // reset's publish applies them. A failed read changes nothing.
+      pending_ = ReadWordTable(name, inputs_) ? Pending::Inputs : Pending::Nothing;
       break;
   }
 }
@@ -203,6 +201,8 @@ void CVt6CmdInstance::RefreshDisplays() {
     case Pending::Inputs:
       ApplyRules();
       if (connectionPending_) ConnectionUpdate();
+      break;
+    case Pending::Nothing:
       break;
   }
 }

@@ -123,7 +123,7 @@ class CVt6CmdInstance : public sis::Instance {
   bool motorFlag_ = false;
   bool connectionPending_ = false;
   // What the next display refresh does for a change taken outside a transfer.
-  enum class Pending { Publish, Advanced, Inputs } pending_ = Pending::Publish;
+  enum class Pending { Publish, Advanced, Inputs, Nothing } pending_ = Pending::Publish;
 
   friend class CCmdEditing;
   std::unique_ptr<CCmdEditing> editing_;

@@ -240,6 +240,21 @@ TEST_F(Model, AChangedTableIsCheckedAgain) {
   EXPECT_FALSE(host.Save(instance));
 }
 
+// A general rule in use sends 3 to its variables still at 0 when the machine
+// connects; while an output is faulty the update waits for the next publish.
+TEST_F(Model, TheConnectionUpdateWaitsForAValidConfiguration) {
+  std::vector<Out> outs = Clean();
+  outs[0].table = Tab(0x2000, 0, 5);
+  json t = MakeTrimset(outs);
+  t["variables"].push_back({{"name", "TXT_RULES"}, {"id", 12}, {"kind", "text"}, {"value", "CN0 = 0x2000 DAT = BOOST"}});
+  t["variables"].push_back({{"name", "BOOST"}, {"value", 0}});
+  Open(t);
+  host.Connect(instance);
+  EXPECT_TRUE(Sent().empty());
+  ASSERT_TRUE(host.SetValue(instance, Part(0), Datum::Words(sis::host::WordTable(Tab(0x2000, 0, 100)))));
+  EXPECT_EQ(Sent(), std::vector<std::string>{"BOOST:3"});
+}
+
 class FrenchModel : public CmdHost {
  protected:
   FrenchModel() : CmdHost(1036) {}
