@@ -72,16 +72,19 @@ class TransmissionExchange {
   // The table named by the running action (set in the begin step).
   const std::string& ActionTable() const { return actionTable_; }
 
-  // DEB...(instance, action).
+  // DEB...(instance, action). An OK whose dialog never ran the write step
+  // finishes the action, as nothing was changed.
   void Begin(const char* action);
   // Run by the dialog's OK with the edited tables (one per part, same order)
   // and the mask of the parts it edited. False when a write failed (the
   // action is finished then and nothing is sent).
   bool WriteStep(const std::vector<WordTable>& edited, uint32_t selected);
   // After the dialog's OK: has the changed parts transmitted, or finishes.
-  // Begin runs it itself after a successful write step.
+  // Begin runs it itself after a successful write step. When the exchange is
+  // reset while its reset question is shown, nothing is sent.
   void SendStep();
-  // FEM...(instance, part).
+  // FEM...(instance, part). The last part resets the machine when wanted and
+  // finishes the action; reports arriving after that change nothing.
   void PartFinished(const char* part);
   // ERR...(instance, part).
   void TransmissionError(const char* part);
