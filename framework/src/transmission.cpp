@@ -25,6 +25,8 @@ int32_t TransmissionExchange::PartIndex(const char* name) const {
   return -1;
 }
 
+size_t TransmissionExchange::PartLimit() const { return parts_.size() < 32 ? parts_.size() : 32; }
+
 uint32_t TransmissionExchange::AllPartsMask() const {
   const size_t n = parts_.size();
   return n >= 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
@@ -106,7 +108,7 @@ bool TransmissionExchange::WriteStep(const std::vector<WordTable>& edited, uint3
   Instance& in = instance_;
   if (!in.Has(runningFlag_)) return true;
   in.completedMask = 0;
-  for (size_t i = 0; i < parts_.size(); ++i) {
+  for (size_t i = 0; i < PartLimit(); ++i) {
     const uint32_t bit = 1u << i;
     if (!(selected & bit) || i >= edited.size()) {
       in.completedMask |= bit;
@@ -153,7 +155,7 @@ void TransmissionExchange::SendStep() {
       return;
     }
   }
-  for (size_t i = 0; i < parts_.size(); ++i) {
+  for (size_t i = 0; i < PartLimit(); ++i) {
     if (in.completedMask & (1u << i)) continue;
     if (!in.Transmit(parts_[i].c_str())) {
       Finish();

@@ -98,6 +98,8 @@ class TransmissionExchange {
   enum class WriteOutcome { None, Written, Failed };
 
   void Finish() const { instance_.ActionFinished(instance_.actionName.c_str()); }
+  // Parts that have a bit in the completed mask (at most 32).
+  size_t PartLimit() const;
   // Begin step 5's test of every part; false after the box.
   bool PartsEditable();
 
