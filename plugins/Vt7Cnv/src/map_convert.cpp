@@ -8,7 +8,7 @@ namespace {
 // same as the earlier generation's tools.
 constexpr uint64_t kAngleScale = 100 * 65536;
 constexpr uint64_t kAngleDivisor = 72000;
-// Ignition bytes are advances offset by 232.
+// Ignition bytes are offset by 232 degrees before scaling.
 constexpr uint64_t kIgnitionOffset = 232;
 
 }  // namespace

@@ -25,7 +25,7 @@ FileLayout LayoutOf(MapKind kind);
 struct MapFile {
   std::vector<uint16_t> xAxis;
   std::vector<uint16_t> yAxis;  // empty for the one-axis layout
-  std::vector<uint16_t> values; // X·Y in file order (one-byte values widened)
+  std::vector<uint16_t> values;  // X·Y in file order (one-byte values widened)
 };
 
 // The longest file any kind can have (255 × 255 breakpoints, 16-bit values).
@@ -36,10 +36,10 @@ inline constexpr size_t kMaxMapFileBytes = 4 + 2 * (255 + 255 + 255 * 255);
 // Trimset table.
 inline constexpr size_t kMaxTableWords = 0xFFFF / 2;
 
-// True and `out` filled when the `length` bytes at `bytes` are a well-formed file of `kind`: exact
-// length for its breakpoint counts, no empty axis, strictly increasing axes
-// (an axis of one breakpoint is not checked), and a converted map that fits a
-// Trimset table. `out` is left untouched otherwise.
+// True and `out` filled when the `length` bytes at `bytes` are a well-formed
+// file of `kind`: exact length for its breakpoint counts, no empty axis,
+// strictly increasing axes (an axis of one breakpoint is not checked), and a
+// converted map that fits a Trimset table. `out` is left untouched otherwise.
 bool CheckMapFile(MapKind kind, const uint8_t* bytes, size_t length, MapFile& out);
 
 }  // namespace vt7cnv
