@@ -135,7 +135,10 @@ std::string Describe(const Datum& d) {
   }
   if (d.AsLongs(longs)) {
     out = "longs[" + std::to_string(longs.size()) + "]";
-    for (size_t i = 0; i < longs.size() && i < shown; ++i) out += " " + std::to_string(longs[i]);
+    for (size_t i = 0; i < longs.size() && i < shown; ++i) {
+      out += ' ';
+      out += std::to_string(longs[i]);
+    }
     if (longs.size() > shown) out += " ...";
     return out;
   }

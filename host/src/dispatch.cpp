@@ -17,7 +17,8 @@ void Reply(HostBuffer& io, const Datum& d) {
       std::memcpy(io.data, d.bytes.data(), 4);
       return;
     }
-    std::free(io.data);
+    // Otherwise the reply goes in a new block: what the plug-in sent with a
+    // query stays the plug-in's to free.
   }
   d.Fill(io);
 }

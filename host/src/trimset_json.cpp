@@ -33,13 +33,24 @@ bool OnlyKeys(const json& j, std::initializer_list<const char*> allowed, const s
 std::string At(const std::string& where, size_t i) { return where + "[" + std::to_string(i) + "]"; }
 std::string Dot(const std::string& where, const char* key) { return where.empty() ? key : where + "." + key; }
 
+// Runs `parse` without building the entry's path, and again with it only when
+// it fails, so that the error names the place: large files stay fast.
+const std::string kNowhere;
+template <typename Parse, typename MakeWhere>
+bool Lazy(Parse parse, MakeWhere makeWhere) {
+  if (parse(kNowhere)) return true;
+  parse(makeWhere());
+  return false;
+}
+
 bool ParseWords(const json& j, const std::string& where, std::vector<uint16_t>& out, std::string& error) {
   if (!j.is_array()) return Fail(error, where, "expected a list of 16-bit words");
   out.clear();
   out.reserve(j.size());
   for (size_t i = 0; i < j.size(); ++i) {
     int64_t v = 0;
-    if (!ParseInt(j[i], -32768, 0xFFFF, At(where, i), v, error)) {
+    if (!Lazy([&](const std::string& w) { return ParseInt(j[i], -32768, 0xFFFF, w, v, error); },
+              [&] { return At(where, i); })) {
       if (error.find("does not fit") != std::string::npos) error = At(where, i) + ": " + j[i].dump() + " does not fit a 16-bit word";
       return false;
     }
@@ -54,7 +65,8 @@ bool ParseLongs(const json& j, const std::string& where, std::vector<int32_t>& o
   out.reserve(j.size());
   for (size_t i = 0; i < j.size(); ++i) {
     int32_t v = 0;
-    if (!ParseInt32(j[i], At(where, i), v, error)) return false;
+    if (!Lazy([&](const std::string& w) { return ParseInt32(j[i], w, v, error); }, [&] { return At(where, i); }))
+      return false;
     out.push_back(v);
   }
   return true;
@@ -268,7 +280,9 @@ bool ParseVariable(const json& j, const std::string& where, Variable& var, std::
                 where, error))
     return false;
   if (!j.contains("name")) return Fail(error, where, "a variable needs a \"name\"");
-  if (!ParseText(j["name"], Dot(where, "name"), var.name, error)) return false;
+  if (!Lazy([&](const std::string& w) { return ParseText(j["name"], w, var.name, error); },
+            [&] { return Dot(where, "name"); }))
+    return false;
   if (var.name.empty()) return Fail(error, Dot(where, "name"), "empty name");
   if (j.contains("id")) {
     int64_t id = 0;
@@ -281,7 +295,9 @@ bool ParseVariable(const json& j, const std::string& where, Variable& var, std::
   }
   if (j.contains("value") && j.contains("table")) return Fail(error, where, "give \"value\" or \"table\", not both");
   if (j.contains("value")) {
-    if (!ParseValue(j["value"], var.kind, Dot(where, "value"), var, error)) return false;
+    if (!Lazy([&](const std::string& w) { return ParseValue(j["value"], var.kind, w, var, error); },
+              [&] { return Dot(where, "value"); }))
+      return false;
   } else if (j.contains("table")) {
     if (var.kind == Kind::Words || var.kind == Kind::Map) {
       if (!ParseTable16(j["table"], Dot(where, "table"), var.words, error)) return false;
@@ -307,10 +323,14 @@ bool ParseVariable(const json& j, const std::string& where, Variable& var, std::
                             IntField{"pickable", &var.pickable}, IntField{"listable", &var.listable},
                             IntField{"category", &var.category}, IntField{"state1", &var.state1},
                             IntField{"state2", &var.state2}}) {
-    if (j.contains(f.key) && !ParseInt32(j[f.key], Dot(where, f.key), *f.field, error)) return false;
+    if (j.contains(f.key) && !Lazy([&](const std::string& w) { return ParseInt32(j[f.key], w, *f.field, error); },
+                                   [&] { return Dot(where, f.key); }))
+      return false;
   }
   var.attributes = static_cast<uint32_t>(attributes);
-  if (j.contains("label") && !ParseText(j["label"], Dot(where, "label"), var.label, error)) return false;
+  if (j.contains("label") && !Lazy([&](const std::string& w) { return ParseText(j["label"], w, var.label, error); },
+                                   [&] { return Dot(where, "label"); }))
+    return false;
   if (j.contains("errorText") && !ParseText(j["errorText"], Dot(where, "errorText"), var.errorText, error)) return false;
   return true;
 }
@@ -412,18 +432,22 @@ bool ParseTrimset(const json& j, Trimset& out, std::string& error) {
   if (j.contains("variables")) {
     const json& vars = j["variables"];
     if (!vars.is_array()) return Fail(error, "variables", "expected a list");
-    // Explicit identifiers first, so that assigned ones never take them.
-    std::vector<Variable> parsed(vars.size());
+    // Identifiers without one are assigned above the highest explicit one.
     int32_t maxId = 0;
-    for (size_t i = 0; i < vars.size(); ++i) {
-      if (!ParseVariable(vars[i], At("variables", i), parsed[i], error)) return false;
-      maxId = std::max(maxId, parsed[i].id);
+    for (const auto& v : vars) {
+      if (!v.is_object()) continue;
+      auto id = v.find("id");
+      if (id != v.end() && id->is_number_integer()) maxId = std::max<int64_t>(maxId, std::min<int64_t>(id->get<int64_t>(), INT32_MAX - 1));
     }
-    ts.Reserve(parsed.size());
-    for (size_t i = 0; i < parsed.size(); ++i) {
-      if (parsed[i].id < 0) parsed[i].id = ++maxId;
+    ts.Reserve(vars.size());
+    for (size_t i = 0; i < vars.size(); ++i) {
+      Variable var;
+      if (!Lazy([&](const std::string& w) { return ParseVariable(vars[i], w, var, error); },
+                [&] { return At("variables", i); }))
+        return false;
+      if (var.id < 0) var.id = ++maxId;
       std::string why;
-      if (!ts.AddVariable(std::move(parsed[i]), &why)) return Fail(error, At("variables", i), why);
+      if (!ts.AddVariable(std::move(var), &why)) return Fail(error, At("variables", i), why);
     }
     for (size_t i = 0; i < vars.size(); ++i) {
       if (!vars[i].contains("props")) continue;
