@@ -1,6 +1,8 @@
-// ACTIONDLL's answers, code by code. Ownership: a reply replaces the buffer's
-// data (the input, if any, is freed first) and the plug-in frees it; data
-// handed over is kept (here: copied and freed) only when the result is 0.
+// ACTIONDLL's answers, code by code. Ownership: a reply is a new malloc'd
+// block that the plug-in frees (an integer answer to an integer query goes
+// into the block sent); what a plug-in sends with a query stays its own. Data
+// handed over is kept (here: copied and freed) only when the result is 0, and
+// the buffer is then left empty.
 #include <cstdlib>
 #include <cstring>
 

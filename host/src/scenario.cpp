@@ -291,7 +291,10 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
   if (what == "expect") return Expect(host, step, index, out, error, dry);
   if (extension_ != nullptr) {
     std::string why;
-    if (extension_->Step(host, step, dry, why)) return true;
+    const StepRunner nested = [&](const json& inner, std::string& innerError) {
+      return Step(host, inner, index, dry, out, innerError);
+    };
+    if (extension_->Step(host, step, dry, nested, why)) return true;
     if (!why.empty()) return (error = where + ": " + why, false);
   }
   return (error = where + ": unknown step", false);

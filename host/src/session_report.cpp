@@ -70,7 +70,7 @@ void UiScenario::Started(Host& host, StepRunner runStep) {
   ui_->SetStepRunner(std::move(runStep));
 }
 
-bool UiScenario::Step(Host&, const nlohmann::json& step, bool dry, std::string& error) {
+bool UiScenario::Step(Host&, const nlohmann::json& step, bool dry, const StepRunner& nested, std::string& error) {
   const std::string what = step["do"].get<std::string>();
   UiAnswer answer;
   if (step.contains("expect")) {
@@ -89,6 +89,7 @@ bool UiScenario::Step(Host&, const nlohmann::json& step, bool dry, std::string& 
     for (const auto& a : step["actions"]) {
       if (!a.is_string() && !(a.is_object() && a.contains("do")))
         return (error = "actions: " + a.dump() + " is neither a control action nor a step", false);
+      if (a.is_object() && dry && !nested(a, error)) return (error = "actions: " + error, false);
       answer.actions.push_back(a);
     }
   } else if (what == "file") {

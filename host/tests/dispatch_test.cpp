@@ -45,11 +45,13 @@ class Dispatch : public ::testing::Test {
     ASSERT_TRUE(ParseTrimsetText(kTrimset, *ts, error)) << error;
     trimset = &host.Attach(std::move(ts));
   }
-  // One call; what comes back is copied and freed as a plug-in would.
+  // One call; what comes back is copied and freed as a plug-in would: the
+  // reply, and what it sent when the reply came in a new block.
   int32_t Ask(int32_t code, const char* name, Datum& out, HostBuffer in = {0, nullptr}, int32_t instance = 1) {
     HostBuffer b = in;
     const int32_t r = ACTIONDLL(instance, code, name, &b);
     out = Datum::FromBuffer(b);
+    if (in.data != nullptr && b.data != nullptr && b.data != in.data) std::free(in.data);
     std::free(b.data);
     return r;
   }
@@ -107,7 +109,7 @@ TEST_F(Dispatch, QueriesAnswerInTheBufferTheyCameIn) {
   EXPECT_EQ(b.data, number);
   EXPECT_EQ(*number, 3);
   std::free(b.data);
-  // Text answers replace the integer sent (freed by the host).
+  // Text answers come in a new block; the integer sent stays the plug-in's.
   Datum out;
   EXPECT_EQ(Ask(code::kNameOfId, "", out, {-1, NewInt(12)}), 0);
   EXPECT_EQ(out, Datum::Text("L"));

@@ -4,11 +4,13 @@
 // with an error box), FAKE_SEND (0: finish without transmitting), FAKE_RESET
 // (machine reset after the transmission), FAKE_ASK (a question box before the
 // edit; No cancels it), FAKE_REPORT (a report window with two rows at run),
-// FAKE_MIGRATE (the run writes 0x99 into word 1 of its table).
+// FAKE_MIGRATE (the run writes 0x99 into word 1 of its table), FAKE_DIALOG
+// (the edit asks word 1 in a modal dialog: edit 1002, check box 1003).
 #include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include <memory>
@@ -82,6 +84,24 @@ class FakeReport : public sis::Dialog {
 };
 std::unique_ptr<FakeReport> g_report;
 
+// The edit dialog, also built without a template.
+class FakeDialog : public sis::Dialog {
+ public:
+  FakeDialog() : Dialog(2000) {}
+  std::wstring value;
+
+ protected:
+  bool BuildWindow() override {
+    AddControl(1002, sis::ControlKind::Edit, L"");
+    AddControl(1003, sis::ControlKind::Check, L"Confirm");
+    return true;
+  }
+  void OnOK() override {
+    value = Item(1002)->Text();
+    EndDialog(Item(1003)->IsChecked() ? sis::kIdOk : sis::kIdCancel);
+  }
+};
+
 int32_t Constant(int32_t instance, const char* name) { return ReadInt(instance, sis::code::kConstant, name, 0); }
 
 char* Copy(const std::string& s) {
@@ -153,7 +173,18 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
     Finish(instance, g_action);
     return;
   }
-  static_cast<uint16_t*>(b.data)[1] += 1;
+  if (Constant(instance, "FAKE_DIALOG") != 0) {
+    FakeDialog dialog;
+    dialog.SetTitle(L"Fake edit BENCH");
+    if (dialog.DoModal() != sis::kIdOk) {
+      std::free(b.data);
+      Finish(instance, g_action);
+      return;
+    }
+    static_cast<uint16_t*>(b.data)[1] = static_cast<uint16_t>(std::wcstol(dialog.value.c_str(), nullptr, 10));
+  } else {
+    static_cast<uint16_t*>(b.data)[1] += 1;
+  }
   if (Send(instance, sis::code::kWriteValue, table.c_str(), b.count, b.data) != 0) {
     Finish(instance, g_action);
     return;

@@ -101,7 +101,7 @@ TEST(TrimsetFile, SavedFileReadsBackTheSame) {
               {"code": "0x40062", "name": "M", "reply": 7, "recorded": true}]})",
                                ts, error))
       << error;
-  const std::string path = ::testing::TempDir() + "/roundtrip.json";
+  const std::string path = ::testing::TempDir() + "/sis_host_trimset_roundtrip.json";
   ASSERT_TRUE(SaveTrimsetFile(ts, path, error)) << error;
   Trimset back;
   ASSERT_TRUE(LoadTrimsetFile(path, back, error)) << error;

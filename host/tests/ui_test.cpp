@@ -14,8 +14,10 @@
 namespace sis::host {
 namespace {
 
+// Files of one test are its own: ctest runs the tests side by side.
 std::string WriteFile(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + "/" + name;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string path = ::testing::TempDir() + "/sis_host_" + info->test_suite_name() + "_" + info->name() + "_" + name;
   std::ofstream(path) << text;
   return path;
 }
@@ -66,7 +68,7 @@ TEST(TrialhostCheck, PrintsReportsMessagesAndTheVerdict) {
 }
 
 TEST(TrialhostSave, WritesThePlugInsWritesUnlessVetoed) {
-  const std::string out = ::testing::TempDir() + "/saved.json";
+  const std::string out = WriteFile("saved.json", "");
   std::remove(out.c_str());
   Result r = RunTrialhost("save " + WriteFile("mig.json", Trimset(1, R"({"FAKE_MIGRATE": 1})")) + " " + out + kPlugins);
   ASSERT_EQ(r.code, 0) << r.output;
@@ -97,6 +99,8 @@ TEST(TrialhostInput, BadInputIsOneClearLine) {
       {"run " + WriteFile("badstep.json", R"({"trimset": {}, "steps": [{"do": "open"}, {"do": "frobnicate"}]})"),
        "step 2 (frobnicate): unknown step"},
       {"run " + WriteFile("badref.json", R"({"trimset": "missing.json"})"), "missing.json: cannot read"},
+      {"run " + WriteFile("nested.json", R"({"trimset": {}, "steps": [{"do": "dialog", "actions": [{"do": "advance"}]}]})"),
+       "step 1 (dialog): actions: step 1 (advance): needs \"ms\""},
   };
   for (const auto& c : cases) {
     const Result r = RunTrialhost(c.args);
@@ -187,6 +191,26 @@ TEST_F(Scenario, AnAnswerForAnotherKindOfWindowIsAFault) {
   EXPECT_NE(output.find("FAIL ui: no answer for box question \"BENCH\\nEdit the table?\" (next answer is for a dialog)"),
             std::string::npos)
       << output;
+}
+
+TEST_F(Scenario, DialogScriptsDriveControlsAndHostEvents) {
+  EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_DIALOG": 1})") + R"J(, "steps": [
+    {"do": "open"},
+    {"do": "dialog", "expect": "Fake edit", "actions": ["type 1002 7", "check 1003 1", {"do": "advance", "ms": 100}, "ok"]},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "trace": ["ui: dialog 2000 \"Fake edit BENCH\"", "ui: type 1002 7",
+                               "> FakePlg TIMSETPLG(8, \"FAKE_EDIT\")", "ui: ok", "< FakePlg DEBSETPLG",
+                               "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")"],
+     "values": {"TAB_FAKE": [7, 2]}},
+    {"do": "dialog", "expect": "2000", "actions": ["click 999"]},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "values": {"TAB_FAKE": [7, 2]}, "running": null}
+  ]})J"),
+            1);
+  EXPECT_NE(output.find("FAIL ui: dialog 2000 \"Fake edit BENCH\" refused \"click 999\""), std::string::npos) << output;
+  EXPECT_NE(output.find("FAIL ui: dialog 2000 \"Fake edit BENCH\" is still open after its script; cancelled"),
+            std::string::npos);
+  EXPECT_NE(output.find("scenario: 7 steps, 2 failed"), std::string::npos) << output;
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ class ScenarioExtension {
   virtual void Started(Host& host, StepRunner runStep) = 0;
   // A step whose "do" the runner does not know: true when done (or, when
   // `dry`, well formed); false with `error` empty when it is not one of its own.
-  virtual bool Step(Host& host, const nlohmann::json& step, bool dry, std::string& error) = 0;
+  // `nested` runs (when dry: checks) a step held inside this one.
+  virtual bool Step(Host& host, const nlohmann::json& step, bool dry, const StepRunner& nested,
+                    std::string& error) = 0;
   // The steps are over: faults found on the way (unanswered boxes ...).
   virtual std::vector<std::string> Finished(Host& host) = 0;
 };

@@ -33,7 +33,7 @@ class SessionReport {
 class UiScenario : public ScenarioExtension {
  public:
   void Started(Host& host, StepRunner runStep) override;
-  bool Step(Host& host, const nlohmann::json& step, bool dry, std::string& error) override;
+  bool Step(Host& host, const nlohmann::json& step, bool dry, const StepRunner& nested, std::string& error) override;
   std::vector<std::string> Finished(Host& host) override;
   ScriptedUi* Ui() { return ui_.get(); }
 
