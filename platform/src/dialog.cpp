@@ -21,7 +21,7 @@ bool Dialog::BuildFromTemplate() {
   const SisDialogEntry* tpl = module ? module->FindDialog(templateId_) : nullptr;
   if (!tpl) return false;
   ClearControls();
-  title_ = Utf8ToWide(tpl->caption ? tpl->caption : "");
+  if (!titlePreset_) title_ = Utf8ToWide(tpl->caption ? tpl->caption : "");
   width_ = tpl->cx;
   height_ = tpl->cy;
   std::string style = tpl->style ? tpl->style : "";

@@ -49,7 +49,11 @@ class SIS_PLATFORM_API Dialog {
   bool IsEnded() const { return ended_; }
 
   const std::wstring& Title() const { return title_; }
-  void SetTitle(std::wstring title) { title_ = std::move(title); }
+  // A title set before the window is created replaces the template's caption.
+  void SetTitle(std::wstring title) {
+    title_ = std::move(title);
+    if (!created_) titlePreset_ = true;
+  }
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
@@ -83,6 +87,7 @@ class SIS_PLATFORM_API Dialog {
  private:
   int32_t templateId_;
   std::wstring title_;
+  bool titlePreset_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;
   bool templateVisible_ = false;
