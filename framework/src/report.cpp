@@ -45,7 +45,7 @@ void CSisReport::SetLine(int32_t index, std::wstring text) {
   if (IsCreated()) Rebuild();
 }
 
-void CSisReport::AddRows(Control& list, const std::wstring& text) {
+void AddTextRows(Control& list, const std::wstring& text) {
   size_t start = 0;
   for (size_t at = text.find(L'\n'); at != std::wstring::npos; at = text.find(L'\n', start)) {
     list.AddItem(text.substr(start, at - start));
@@ -62,9 +62,9 @@ void CSisReport::Rebuild() {
     ShowWindow(false);
     return;
   }
-  if (!general_.empty()) AddRows(*list, general_ + L"\n");
+  if (!general_.empty()) AddTextRows(*list, general_ + L"\n");
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (!lines_[i].empty()) AddRows(*list, labels_[i] + L"\n" + lines_[i] + L"\n");
+    if (!lines_[i].empty()) AddTextRows(*list, labels_[i] + L"\n" + lines_[i] + L"\n");
   }
   EnableWindow(true);
   ShowWindow(true);

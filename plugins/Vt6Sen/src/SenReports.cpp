@@ -1,5 +1,6 @@
 #include "SenReports.h"
 
+#include "sis/framework/report.h"
 #include "sis/platform/text.h"
 
 CSisRepSen::CSisRepSen(std::wstring title, const std::vector<std::wstring>& labels)
@@ -42,19 +43,11 @@ void CSisRepSen::Rebuild() {
   sis::Control* list = Item(kListId);
   if (!list) return;
   list->DeleteAllItems();
-  auto addRows = [&](const std::wstring& text) {
-    size_t start = 0;
-    for (size_t at = text.find(L'\n'); at != std::wstring::npos; at = text.find(L'\n', start)) {
-      list->AddItem(text.substr(start, at - start));
-      start = at + 1;
-    }
-    list->AddItem(text.substr(start));
-  };
-  if (!general_.empty()) addRows(general_);
+  if (!general_.empty()) sis::AddTextRows(*list, general_);
   for (size_t i = 0; i < lines_.size(); ++i) {
     if (lines_[i].empty()) continue;
     list->AddItem(labels_[i]);
-    addRows(lines_[i]);
+    sis::AddTextRows(*list, lines_[i]);
     list->AddItem(L"");
   }
   ShowByContent();

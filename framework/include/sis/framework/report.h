@@ -15,6 +15,10 @@ namespace sis {
 
 class Instance;
 
+// Cuts `text` at every "\n" and adds each piece as a row of `list`, in order
+// (a text ending with "\n" gives a last, empty row).
+void AddTextRows(Control& list, const std::wstring& text);
+
 class CSisReport : public Dialog {
  public:
   static constexpr int32_t kTemplate = 1010;
@@ -46,8 +50,6 @@ class CSisReport : public Dialog {
   int32_t ReportListId() const override { return kListId; }
 
  private:
-  void AddRows(Control& list, const std::wstring& text);
-
   Instance& owner_;
   std::wstring reportTitle_;
   std::wstring general_;
