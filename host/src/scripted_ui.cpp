@@ -1,6 +1,7 @@
 #include "sis/host/scripted_ui.h"
 
 #include <algorithm>
+#include <iostream>
 
 #include "sis/platform/message_box.h"
 #include "sis/platform/text.h"
@@ -49,6 +50,11 @@ void ScriptedUi::Note(const std::string& line) {
 void ScriptedUi::Fault(const std::string& fault) {
   Note("fault: " + fault);
   faults_.push_back("ui: " + fault);
+  if (onFault_) {
+    onFault_(faults_.back());
+  } else if (strict_) {
+    std::cerr << faults_.back() << '\n';
+  }
 }
 
 bool ScriptedUi::Take(UiAnswer::Kind kind, const std::string& what, UiAnswer& answer) {

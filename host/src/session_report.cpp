@@ -67,6 +67,7 @@ bool SessionReport::Check(int32_t instance, std::ostream& out) {
 
 void UiScenario::Started(Host& host, StepRunner runStep) {
   ui_ = std::make_unique<ScriptedUi>(host, true);
+  ui_->SetFaultHandler([](const std::string&) {});  // reported with the scenario's failures
   ui_->SetStepRunner(std::move(runStep));
 }
 

@@ -111,6 +111,32 @@ TEST(TrialhostInput, BadInputIsOneClearLine) {
   EXPECT_EQ(RunTrialhost("run --help").code, 0);
 }
 
+// How a plug-in's test drives boxes: a strict scripted backend on the host.
+TEST(ScriptedUiInATest, UnansweredBoxesReachTheFaultHandler) {
+  Host host;
+  ScriptedUi ui(host, true);
+  std::vector<std::string> faults;
+  ui.SetFaultHandler([&](const std::string& fault) { faults.push_back(fault); });
+  auto ts = std::make_unique<sis::host::Trimset>();
+  std::string error;
+  ASSERT_TRUE(ParseTrimsetText(Trimset(8, R"({"FAKE_ASK": 1})"), *ts, error)) << error;
+  host.Attach(std::move(ts));
+  ASSERT_TRUE(host.LoadAll(FAKE_PLUGIN_DIR, &error)) << error;
+  host.Open(8);
+  host.Begin(8, "FAKE_EDIT");  // nothing answers the question: No, and a fault
+  EXPECT_EQ(faults, std::vector<std::string>{"ui: no answer for box question \"BENCH\\nEdit the table?\""});
+  EXPECT_TRUE(host.Transmissions().empty());
+  UiAnswer yes;
+  yes.button = "yes";
+  ui.Push(yes);
+  host.Begin(8, "FAKE_EDIT");
+  EXPECT_EQ(faults.size(), 1u);
+  EXPECT_EQ(host.Transmissions().size(), 1u);
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[1].plugin, "FakePlg");
+  EXPECT_EQ(ui.Messages()[1].text, "BENCH\nEdit the table?");
+}
+
 // Scenarios run in process: the runner with the user-interface steps.
 class Scenario : public ::testing::Test {
  protected:

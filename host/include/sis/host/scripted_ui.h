@@ -42,6 +42,9 @@ class ScriptedUi : public sis::Backend {
   void SetStepRunner(std::function<bool(const nlohmann::json&, std::string&)> run) { runStep_ = std::move(run); }
   // Faults so far: unanswered or unexpected boxes and dialogs, refused actions.
   std::vector<std::string> TakeFaults();
+  // Called at each fault as it happens (a test passes ADD_FAILURE here); in
+  // strict mode without a handler the fault is also printed to stderr.
+  void SetFaultHandler(std::function<void(const std::string&)> handler) { onFault_ = std::move(handler); }
   size_t PendingAnswers() const { return answers_.size(); }
 
   struct Message {
@@ -81,6 +84,7 @@ class ScriptedUi : public sis::Backend {
   bool strict_;
   std::deque<UiAnswer> answers_;
   std::function<bool(const nlohmann::json&, std::string&)> runStep_;
+  std::function<void(const std::string&)> onFault_;
   std::vector<std::string> faults_;
   std::vector<Message> messages_;
   std::vector<const sis::Dialog*> reportOrder_;
