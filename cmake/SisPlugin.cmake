@@ -2,6 +2,8 @@
 # Builds <Name>.so (with its English resources from res/en.rc) and its French
 # satellite <Name>FRA.so (resources from res/en.rc translated by res/fr.rc),
 # both in the plugins folder.
+set(SIS_PLUGIN_EXPORTS_MAP ${CMAKE_CURRENT_LIST_DIR}/plugin-exports.map)
+
 function(sis_add_plugin name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
   set(res ${CMAKE_CURRENT_SOURCE_DIR}/res)
@@ -28,6 +30,8 @@ function(sis_add_plugin name)
   if(NOT SIS_SANITIZE)
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
   endif()
+  target_link_options(${name} PRIVATE -Wl,--version-script=${SIS_PLUGIN_EXPORTS_MAP})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${SIS_PLUGIN_EXPORTS_MAP})
 
   add_library(${name}FRA MODULE ${gen_fr})
   set_target_properties(${name}FRA PROPERTIES
