@@ -119,7 +119,10 @@ int32_t Host::Answer(int32_t instance, int32_t code, const std::string& name, Ho
   }
 
   Trimset* ts = Find(instance);
-  const HostFacts facts = ts ? ts->facts : (trimsets_.empty() ? HostFacts{} : trimsets_.begin()->second->facts);
+  // Handshake calls carry the plug-in's identifier, not an instance: they get
+  // the facts of the first Trimset (or the defaults).
+  static const HostFacts kDefaultFacts;
+  const HostFacts& facts = ts ? ts->facts : trimsets_.empty() ? kDefaultFacts : trimsets_.begin()->second->facts;
   int32_t v = 0;
   switch (code) {
     case c::kHostVersion: Reply(io, Datum::Int(facts.version)); return 0;
