@@ -1,5 +1,6 @@
 // The run, close, save and change frames of the application object, with an
 // instance class whose checks the test scripts.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,8 @@ struct Script {
   int cleared = 0;
   int refreshes = 0;
   int changes = 0;
+  int reads = 0;
+  std::function<void()> duringRead;  // the host calling in from a modal loop
 };
 Script gScript;
 
@@ -27,6 +30,8 @@ class ScriptedInstance : public Instance {
  public:
   using Instance::Instance;
   bool ReadConfiguration() {
+    ++gScript.reads;
+    if (gScript.duringRead) gScript.duringRead();
     partNames = gScript.parts;
     checkLines = gScript.lines;
     return gScript.readOk;
@@ -84,6 +89,16 @@ TEST_F(Frame, SuccessfulRunOpensTheInstanceAndShowsTheReportOfItsCheck) {
   app->Run(9, kTable);  // already open
   EXPECT_TRUE(host.calls.empty());
   EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(Frame, RunWhileBusyDoesNothing) {
+  gScript.duringRead = [this] {
+    gScript.duringRead = nullptr;
+    app->Run(9, kTable);  // re-entered while the first run reads
+  };
+  app->Run(9, kTable);
+  EXPECT_EQ(gScript.reads, 1);
+  EXPECT_EQ(app->Find(9)->flags, flag::kOpen);
 }
 
 TEST_F(Frame, FailedRunMarksTheErrorShowsTheMajorErrorAndFinishes) {
