@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the suite and lets the trial host check every example Trimset:
-# each function's report windows, its messages and the save verdict.
-# Extra arguments go to `trialhost check` (for example --lang fr or --trace).
+# Builds the suite and lets the trial host check every example Trimset
+# (each function's report windows, its messages and the save verdict), then
+# runs every example scenario (editing and import sessions with their
+# expectations). Extra arguments go to trialhost (for example --lang fr or --trace).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$("$root/scripts/build.sh" normal)"
@@ -18,5 +19,10 @@ for trimset in "$root"/examples/*/*.trimset.json; do
     1) echo "--- save vetoed" ;;
     *) echo "--- bad input (exit $rc)"; status=2 ;;
   esac
+done
+cd "$root"
+for scenario in examples/*/*.scenario.json; do
+  echo "=== $scenario"
+  "$dir/host/trialhost" run "$scenario" --plugins "$dir/plugins" "$@" || status=2
 done
 exit $status
