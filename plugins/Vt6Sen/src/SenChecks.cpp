@@ -201,7 +201,8 @@ void CVt6SenInstance::CheckAverageStructure(size_t i) {
   const int32_t cls = AttributeClass(structure, false);
   if (cls == 0) return;
   std::string scaleName;
-  const bool resolves = m.structure.size() == 5 && Resolve(sen::StructureScaleId(m.structure), scaleName);
+  const bool resolves =
+      sen::StructureNamesScale(m.structure) && Resolve(sen::StructureScaleId(m.structure), scaleName);
   const sen::CheckResult r = sen::CheckAverageStructure(m.structure, resolves);
   m.structureStatus = r.status;
   std::wstring line;

@@ -82,6 +82,10 @@ CheckResult CheckAverageStructure(const sis::WordTable& s, bool resolves) {
   return {kStatusErrors, 18004};
 }
 
+bool StructureNamesScale(const sis::WordTable& s) {
+  return s.size() == 5 && s[0] == 10 && s[1] == 1 && s[2] == 2 && s[3] != 0;
+}
+
 int32_t StructureScaleId(const sis::WordTable& s) {
   if (s.size() < 5) return -1;
   return static_cast<int32_t>(static_cast<uint32_t>(s[4]) << 16 | s[3]);

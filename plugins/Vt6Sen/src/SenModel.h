@@ -83,6 +83,9 @@ CheckResult CheckConversionMap(const sis::WordTable& map);
 CheckResult CheckAverageStructure(const sis::WordTable& structure, bool resolves);
 // The structure's vertical scale identifier (word 4 << 16 | word 3).
 int32_t StructureScaleId(const sis::WordTable& structure);
+// True when the check needs to know whether that identifier names an item: a
+// well-formed structure whose word 3 is set (0: not yet configured).
+bool StructureNamesScale(const sis::WordTable& structure);
 
 // Rule conditions CN0..CN5: three (key variable, classes) pairs.
 inline constexpr size_t kRuleConditions = 6;

@@ -205,9 +205,15 @@ TEST_F(SenTest, MapAndStructureChanges) {
   EXPECT_EQ(ReportRows(L"Inputs average maps configuration errors").size(), 3u);
   EXPECT_EQ(Stored(0x40062, "MAP_MOY_PRESS_0")->AsInt(), -1);
   EXPECT_FALSE(host.Save(number));
+  const size_t callsBefore = host.Calls().size();
   ASSERT_TRUE(host.SetValue(number, "MOY_PRESS_0", Datum::Words({10, 1, 2, 0, 0xFFFF})));
   EXPECT_EQ(Stored(0x40062, "MAP_MOY_PRESS_0")->AsInt(), static_cast<int32_t>(0xFFFF0000u));
   EXPECT_TRUE(host.Save(number));
+  // Not configured: no name is looked up for the scale (no walk over every variable).
+  for (size_t i = callsBefore; i < host.Calls().size(); ++i) {
+    EXPECT_NE(host.Calls()[i].code, 0x40002);
+    EXPECT_NE(host.Calls()[i].code, 0x20040);
+  }
 }
 
 TEST_F(SenTest, ActivationSynchronisation) {
