@@ -177,5 +177,60 @@ TEST_F(SenTest, MapScaleOnAFaultyStructureCannotBeCancelled) {
   EXPECT_TRUE(host.Save(number));
 }
 
+TEST_F(SenTest, TransmissionErrorsInEitherExchange) {
+  struct Exchange {
+    const char* action;
+    const char* part;
+    std::function<void(sis::Dialog&)> edit;
+  };
+  const std::vector<Exchange> exchanges = {
+      {"CNF_SEN", "TAB_AFFSEN", [](sis::Dialog& d) { Act(d, K::Click, kActivated); }},
+      {"MOD_MAP_MOY_PRESS_0", "MOY_PRESS_0", [](sis::Dialog& d) { Act(d, K::Select, kVertical, 0); }},
+  };
+  enum class State { Failed, Zero, Unreadable };
+  for (const Exchange& x : exchanges) {
+    for (State state : {State::Failed, State::Zero, State::Unreadable}) {
+      SCOPED_TRACE(std::string(x.action) + " state " + std::to_string(static_cast<int>(state)));
+      host.UnloadAll();
+      host.ClearOverrides();
+      ui.boxes.clear();
+      Build(8);
+      Open();
+      host.FailTransmission(number, x.part, "Checksum error");
+      if (state == State::Zero) host.Override(0x40035, x.part, 0, Datum::Int(0));
+      if (state == State::Unreadable) host.Override(0x40035, x.part, 2);
+      ui.onModal = [&](sis::Dialog& d) {
+        x.edit(d);
+        Act(d, K::Click, 1);
+      };
+      const size_t finishedBefore = host.Finished().size();
+      host.Begin(number, x.action);
+      const bool reported = !ui.boxes.empty() && ui.boxes.back().find(L"Final transmission error") != std::wstring::npos;
+      switch (state) {
+        case State::Failed:
+          EXPECT_TRUE(reported);
+          EXPECT_EQ(LastBox(), L"VALTOR\nFinal transmission error\nChecksum error\nAction aborted");
+          EXPECT_TRUE(Finished(x.action));
+          break;
+        case State::Zero:  // not a failure: the exchange waits on
+          EXPECT_FALSE(reported);
+          EXPECT_EQ(host.Finished().size(), finishedBefore);
+          EXPECT_NE(host.Running(number, "Vt6Sen"), nullptr);
+          // A report on a table that is not the exchange's changes nothing either.
+          host.DeliverError(number, "Vt6Sen", "TAB_ACTSEN", "other");
+          EXPECT_EQ(host.Finished().size(), finishedBefore);
+          host.DeliverReset(number, "Vt6Sen");
+          break;
+        case State::Unreadable:
+          EXPECT_FALSE(reported);
+          EXPECT_TRUE(Finished(x.action));
+          break;
+      }
+      host.Pump();
+      EXPECT_EQ(host.Running(number, "Vt6Sen"), nullptr);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sentest

@@ -264,5 +264,46 @@ TEST_F(SenTest, ConnectionBeforeAUsableCheckIsAppliedAfterIt) {
   EXPECT_TRUE(sentWith3());
 }
 
+TEST_F(SenTest, ConnectionRulesSendOnlyToIdleSingleValues) {
+  // The first rule holds (temperature on a class 0x08 channel) and names TEMP_DISPLAY_0.
+  struct Case {
+    const char* label;
+    std::function<void(SenTest&)> setup;
+    bool sent;
+    std::wstring box;  // expected last box, "" for none
+  };
+  const std::vector<Case> cases = {
+      {"idle single value", [](SenTest&) {}, true, L""},
+      {"a table", [](SenTest& t) { t.Var("TEMP_DISPLAY_0").kindCode = 1; }, false, L""},
+      {"identifier from 0x40000",
+       [](SenTest& t) { t.host.Override(0x40000, "TEMP_DISPLAY_0", 0, Datum::Int(0x40000)); }, false, L""},
+      {"busy", [](SenTest& t) { t.Var("TEMP_DISPLAY_0").state2 = 1; }, false, L""},
+      {"kind unreadable", [](SenTest& t) { t.host.Override(0x40001, "TEMP_DISPLAY_0", 3); }, false,
+       L"VALTOR\nAction canceled\nDll action error"},
+      {"kind without data", [](SenTest& t) { t.host.Override(0x40001, "TEMP_DISPLAY_0", 0, Datum()); }, false,
+       L"VALTOR\nAction canceled\nDravix internal error"},
+      {"sending refused", [](SenTest& t) { t.host.Override(0x40050, "TEMP_DISPLAY_0", 5); }, false,
+       L"VALTOR\nAction canceled\nDll transfert error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    host.UnloadAll();
+    host.ClearOverrides();
+    ui.boxes.clear();
+    Build(8);
+    Open();
+    c.setup(*this);
+    const size_t sentBefore = host.Transmissions().size();
+    host.Call("Vt6Sen", "CONSETSEN", number, "");
+    bool sent = false;
+    for (size_t i = sentBefore; i < host.Transmissions().size(); ++i) {
+      const auto& t = host.Transmissions()[i];
+      sent = sent || (t.variable == "TEMP_DISPLAY_0" && t.value == 3);
+    }
+    EXPECT_EQ(sent, c.sent);
+    EXPECT_EQ(LastBox(), c.box);
+  }
+}
+
 }  // namespace
 }  // namespace sentest
