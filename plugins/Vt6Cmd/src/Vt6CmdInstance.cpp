@@ -309,7 +309,10 @@ void CVt6CmdInstance::WriteDescription(size_t i) {
   const Output& o = outputs_[i];
   const uint32_t j = o.record.twin;
   const Output* partner = j != kNoTwin ? &outputs_[j] : nullptr;
-  const bool pairedAsync = partner && partner->status == 1 && partner->table[word::kCode] == kThrottleNegative;
+  // The positive throttle output is named after its partner's chosen code,
+  // whether or not that partner passed its own check.
+  const bool pairedAsync =
+      partner && TableShapeValid(partner->table) && partner->table[word::kCode] == kThrottleNegative;
   std::wstring text;
   if (o.status != 1) {
     text = sis::LoadString(msg::kErrorDescription) + sis::kLineBreak;

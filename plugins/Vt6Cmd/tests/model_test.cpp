@@ -191,6 +191,17 @@ TEST_F(Model, DescriptionsNameTheDetailsOfEachCode) {
   EXPECT_EQ(Text(Desc(4)), "Error or unknown configuration\n");
 }
 
+// The positive throttle output takes its name from the partner's code, even
+// when the partner fails its own check.
+TEST_F(Model, AThrottleOutputIsNamedAfterAFaultyAsynchronousPartner) {
+  Open(MakeTrimset({
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 1), Tab(0x2808, 0x800, 500), false},
+      {Rec(0x800, 0, 0, kAllPwmTwin, 0, 0), Tab(0x280C, 0x800, 1000), false},
+  }));
+  EXPECT_EQ(Text(Desc(0)), "Motorised throttle PWM twin command positive asynchronous output (500 Hz)\nPush-Pull command mode");
+  EXPECT_EQ(Text(Desc(1)), "Error or unknown configuration\n");
+}
+
 TEST_F(Model, DisplayTexts) {
   Open(MakeTrimset({
       {Rec(0, 0x13, 0, 0, 0), Tab(0x1001, 0, 0)},
