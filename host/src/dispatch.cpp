@@ -175,7 +175,7 @@ int32_t Host::Answer(int32_t instance, int32_t code, const std::string& name, Ho
         if (ra.instance == instance && ra.name == name && (ra.plugin == TopPlugin() || TopPlugin().empty()) &&
             !ra.finished) {
           ra.finished = true;
-          events_.push_back({Event::Kind::Finished, instance, ra.plugin, name, ra.resetVerb});
+          events_.push_back({Event::Kind::Finished, instance, ra.plugin, name, ra.resetVerb, ""});
         }
       }
       return 0;
@@ -295,7 +295,10 @@ int32_t Host::AnswerVariable(Trimset& ts, int32_t instance, int32_t code, const 
       if (instance < 8) return Unanswered("instance " + std::to_string(instance) + " is a file, not a machine");
       if (!Connected(instance)) return Unanswered("machine " + std::to_string(instance) + " is not connected");
       transmissions_.push_back({instance, TopPlugin(), name, v});
-      if (v == -1) events_.push_back({Event::Kind::Transmitted, instance, TopPlugin(), name, ""});
+      if (v == -1) {
+        const RunningAction* ra = FindRunning(instance, TopPlugin());
+        events_.push_back({Event::Kind::Transmitted, instance, TopPlugin(), name, "", ra ? ra->name : std::string()});
+      }
       Keep(io);
       return 0;
     }

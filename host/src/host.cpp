@@ -240,7 +240,13 @@ bool Host::SetValue(int32_t instance, const std::string& name, const Datum& valu
 
 void Host::QueueChange(const Trimset& ts, const std::string& name) {
   for (const auto& [entry, verb] : ts.Watchers(name))
-    events_.push_back({Event::Kind::Change, ts.instance, entry->name, name, verb});
+    events_.push_back({Event::Kind::Change, ts.instance, entry->name, name, verb, ""});
+}
+
+bool Host::TransmissionQueued(int32_t instance, const std::string& plugin) const {
+  return std::any_of(events_.begin(), events_.end(), [&](const Event& e) {
+    return e.kind == Event::Kind::Transmitted && e.instance == instance && e.plugin == plugin;
+  });
 }
 
 // --- machine ------------------------------------------------------------------
@@ -347,8 +353,10 @@ void Host::Deliver(const Event& ev) {
       Call(ev.plugin, ev.verb, ev.instance, ev.name);
       break;
     case Event::Kind::Transmitted: {
+      // Reported to the action that asked it, also when that action has
+      // already answered 0x30003: its reset waits for this report.
       RunningAction* ra = FindRunning(ev.instance, ev.plugin);
-      if (ra == nullptr || ra->finished) {
+      if (ra == nullptr || ra->name != ev.action) {
         trace_.Add(Indent() + "host: " + Quote(ev.name) + " sent (no action waiting)");
         break;
       }
@@ -365,7 +373,12 @@ void Host::Deliver(const Event& ev) {
     }
     case Event::Kind::Finished: {
       RunningAction* ra = FindRunning(ev.instance, ev.plugin);
-      if (ra != nullptr && ra->name == ev.name) DeliverReset(ev.instance, ev.plugin);
+      if (ra == nullptr || ra->name != ev.name) break;
+      if (TransmissionQueued(ev.instance, ev.plugin)) {
+        events_.push_back(ev);  // the reset comes after the plug-in's pending reports
+        break;
+      }
+      DeliverReset(ev.instance, ev.plugin);
       break;
     }
   }

@@ -5,7 +5,9 @@
 // (machine reset after the transmission), FAKE_ASK (a question box before the
 // edit; No cancels it), FAKE_REPORT (a report window with two rows at run),
 // FAKE_MIGRATE (the run writes 0x99 into word 1 of its table), FAKE_DIALOG
-// (the edit asks word 1 in a modal dialog: edit 1002, check box 1003).
+// (the edit asks word 1 in a modal dialog: edit 1002, check box 1003),
+// FAKE_FINISH (the edit answers 0x30003 at once: 1 after asking the
+// transmission, 2 before).
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -190,8 +192,10 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
     return;
   }
   const bool send = ReadInt(instance, sis::code::kConstant, "FAKE_SEND", 1) != 0;
+  const int32_t finish = Constant(instance, "FAKE_FINISH");
+  if (finish == 2) Finish(instance, g_action);
   if (!send || instance < 8 || ReadInt(instance, sis::code::kMachineState, "", -1) == -1 ||
-      Send(instance, sis::code::kTransmit, table.c_str(), -1, NewInt(-1)) != 0)
+      Send(instance, sis::code::kTransmit, table.c_str(), -1, NewInt(-1)) != 0 || finish == 1)
     Finish(instance, g_action);
 }
 

@@ -3,6 +3,9 @@
 // the clock and text exports.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "sis/abi/host_codes.h"
 #include "sis/host/host.h"
 #include "sis/host/trimset_json.h"
 
@@ -108,6 +111,45 @@ TEST_F(Session, FailedTransmissionArrivesAsTheErrorVerb) {
   host.Begin(8, "FAKE_EDIT");
   EXPECT_EQ(host.GetTrace().Count("> FakePlg FEMSETPLG"), 1u);
   EXPECT_EQ(ts.Find("TAB_FAKE")->errorState, 0);
+}
+
+// A plug-in may answer 0x30003 as soon as it has asked its transmission (or
+// even before): the report still reaches its verb, and the reset follows it.
+TEST_F(Session, AnActionFinishedEarlyStillGetsItsTransmissionReport) {
+  struct Case {
+    int finish;
+    bool fail;
+    const char* verb;
+  } cases[] = {{1, false, "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")"},
+               {1, true, "> FakePlg ERRSETPLG(8, \"TAB_FAKE\")"},
+               {2, false, "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")"}};
+  for (const auto& c : cases) {
+    Host h;
+    auto ts = std::make_unique<Trimset>();
+    std::string error;
+    ASSERT_TRUE(ParseTrimsetText(FakeTrimset(8, R"({"FAKE_FINISH": )" + std::to_string(c.finish) + "}"), *ts, error));
+    h.Attach(std::move(ts));
+    ASSERT_TRUE(h.LoadAll(FAKE_PLUGIN_DIR, &error)) << error;
+    h.Open(8);
+    if (c.fail) h.FailTransmission(8, "TAB_FAKE", "Timeout");
+    h.Begin(8, "FAKE_EDIT");
+    const Trace& t = h.GetTrace();
+    EXPECT_TRUE(t.InOrder({"0x30003 ActionFinished, \"FAKE_EDIT\"", "< FakePlg DEBSETPLG", c.verb,
+                           "< FakePlg", "host: reset \"FAKE_EDIT\"", "> FakePlg RSTSETPLG(8, \"FAKE_EDIT\")"}))
+        << c.finish << " " << c.fail << "\n" << t.Text();
+    EXPECT_FALSE(t.Contains("no action waiting")) << t.Text();
+    EXPECT_EQ(t.Count("> FakePlg RSTSETPLG"), 1u);
+    EXPECT_EQ(h.Running(8, "FakePlg"), nullptr);
+  }
+  // Once the action is reset, a transmission asked outside any action has no one to report to.
+  Start(8);
+  host.Open(8);
+  HostBuffer b{-1, std::malloc(4)};
+  *static_cast<int32_t*>(b.data) = -1;
+  host.Dispatch(8, sis::code::kTransmit, "TAB_FAKE", &b);
+  host.Pump();
+  EXPECT_TRUE(host.GetTrace().Contains("host: \"TAB_FAKE\" sent (no action waiting)"));
+  EXPECT_EQ(host.GetTrace().Count("FEMSETPLG"), 0u);
 }
 
 TEST_F(Session, NothingIsTransmittedFromAFile) {

@@ -51,7 +51,8 @@ struct Transmission {
   int32_t value = 0;  // -1: send to the machine
 };
 
-// An editing action begun on a plug-in and not reset yet.
+// An editing action begun on a plug-in and not reset yet. A finished action
+// still gets the reports of the transmissions it asked; its reset follows them.
 struct RunningAction {
   int32_t instance = 0;
   std::string plugin;
@@ -161,6 +162,7 @@ class Host {
     std::string plugin;
     std::string name;
     std::string verb;
+    std::string action;  // Transmitted: the running action that asked it
   };
   struct OverrideEntry {
     int32_t code;
@@ -182,6 +184,7 @@ class Host {
   void Leave();
   void Deliver(const Event& event);
   void QueueChange(const Trimset& ts, const std::string& name);
+  bool TransmissionQueued(int32_t instance, const std::string& plugin) const;
   template <typename Fn>
   void ForEachFunction(int32_t instance, Fn fn);
   RunningAction* FindRunning(int32_t instance, std::string_view plugin);
