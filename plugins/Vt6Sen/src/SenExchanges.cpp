@@ -16,21 +16,6 @@ constexpr uint32_t kAnyExchange = sis::flag::kTransmission | senflag::kAverageEx
 
 }  // namespace
 
-bool SenExchangeDelegate::OwnsTable(const std::string& table) {
-  return average_ ? owner_.OwnsAverage(table) : true;
-}
-
-bool SenExchangeDelegate::RunDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
-  return average_ ? owner_.RunMapScaleDialog(exchange, title) : owner_.RunInputsDialog(exchange, title);
-}
-
-bool CVt6SenInstance::OwnsAverage(const std::string& table) const {
-  for (const sen::Measurement& m : records_) {
-    if (!m.name[sen::kAverageMap].empty() && m.name[sen::kAverageMap] == table) return true;
-  }
-  return false;
-}
-
 // --- Inputs configuration exchange -----------------------------------------------
 
 void CVt6SenInstance::OnBegin(const char* action) {
@@ -49,7 +34,6 @@ void CVt6SenInstance::OnBegin(const char* action) {
   Set(sis::flag::kTransmission);
   actionName = action;
   dialogInProgress_ = 1;
-  assignmentChanged_ = false;
   if (status_ == sen::kStatusNotReceived || status_ == sen::kStatusUnknown) {
     sis::ShowMessageIds(sis::BoxKind::Error, MachineName(),
                         {status_ == sen::kStatusNotReceived ? sen::ids::kNotReceived : sen::ids::kFormatUnknown});
@@ -57,40 +41,32 @@ void CVt6SenInstance::OnBegin(const char* action) {
     return;
   }
   const std::wstring title = sis::LoadString(sen::ids::kInputsTitle) + sis::kTitleJoiner + MachineName();
-  if (!RunInputsDialog(inputsExchange_, title)) {
+  sis::WordTable edited;
+  if (!RunInputsDialog(title, edited)) {
     dialogInProgress_ = 0;
     ActionFinished(actionName.c_str());
     return;
   }
-  dialogInProgress_ = 0;
-  if (!Has(sis::flag::kTransmission)) return;
-  if (!assignmentChanged_) {
-    ActionFinished(actionName.c_str());
-    return;
+  // OK: the words are written when they differ from the table; a refused
+  // write has finished the action and nothing is sent.
+  const bool written = inputsExchange_.WriteStep({edited}, 1);
+  const bool running = Has(sis::flag::kTransmission);
+  if (written && running && (completedMask & 1) == 0) {
+    assignment_ = edited;
+    savedAssignment_ = edited;
   }
-  inputsExchange_.SendStep();
+  dialogInProgress_ = 0;
+  if (written && running) inputsExchange_.SendStep();  // finishes at once when nothing changed
 }
 
-bool CVt6SenInstance::RunInputsDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
+bool CVt6SenInstance::RunInputsDialog(const std::wstring& title, sis::WordTable& edited) {
   CSisCalInputsDialog dialog(*this, assignment_, title);
-  int result;
-  {
-    sis::ModalRegistration registration(*this, dialog);
-    result = dialog.DoModal();
-  }
-  if (result != sis::kIdOk) {
+  if (RunModal(dialog) != sis::kIdOk) {
     dialog.RestoreSwitchedOn();
     return false;
   }
   if (!Has(sis::flag::kOpen)) return false;
-  // The write step compares with the table in the Trimset and writes it when it differs.
-  const sis::WordTable edited = dialog.Words();
-  if (!exchange.WriteStep({edited}, 1)) return true;  // the action was finished by the failed write
-  if ((completedMask & 1) == 0) {
-    assignment_ = edited;
-    savedAssignment_ = edited;
-    assignmentChanged_ = true;
-  }
+  edited = dialog.Words();
   return true;
 }
 
@@ -105,96 +81,79 @@ void CVt6SenInstance::OnReset(const char* action) {
     recheckPending_ = false;
     if (Has(sis::flag::kOpen)) CheckAssignment();
   }
-  assignmentChanged_ = false;
   dialogInProgress_ = 0;
 }
 
 // --- Average map exchange ---------------------------------------------------------
 
+bool SenAverageDelegate::FindTable(sis::TransmissionExchange&, const char* action, std::string& table,
+                                   int32_t& number) {
+  number = 0;
+  return owner_.FindEditedStructure(action, table);
+}
+
+int32_t SenAverageDelegate::CannotEdit(int32_t) {
+  return owner_.EditedStructureStatus() == sen::kStatusNotReceived ? sen::ids::kNotReceived : 0;
+}
+
+bool SenAverageDelegate::RunDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
+  return owner_.RunMapScaleDialog(exchange, title);
+}
+
 void CVt6SenInstance::OnBeginAverage(const char* action) {
-  if (!Has(sis::flag::kOpen)) {
-    sis::ShowMessageIds(sis::BoxKind::Error, MachineName(), {sen::ids::kMajorError});
-    ActionFinished(action);
-    return;
-  }
-  if (Has(kAnyExchange)) {
+  // Refused while the inputs configuration exchange runs; tested again after
+  // the box, as the host may have reset it meanwhile.
+  if (Has(sis::flag::kOpen) && Has(sis::flag::kTransmission)) {
     sis::ShowMessageIds(sis::BoxKind::Error, MachineName(), {sis::msg::kOtherActionRunning});
     if (Has(sis::flag::kTransmission)) {
       ActionFinished(action);
       return;
     }
   }
-  Set(senflag::kAverageExchange);
-  actionName = action;
-  structureChanged_ = false;
-  editedMeasurement_ = -1;
+  averageExchange_.Begin(action);
+}
 
+bool CVt6SenInstance::FindEditedStructure(const char* action, std::string& structure) {
+  editedMeasurement_ = -1;
+  editedPending_ = false;
   // The action's table is the average map; failing that, the action name after its first "_".
-  std::string table;
-  if (!ReadActionTable(action, table) || !VariableExists(table.c_str())) {
+  std::string map;
+  if (!ReadActionTable(action, map) || !VariableExists(map.c_str())) {
     const std::string name = action;
     const size_t cut = name.find('_');
-    table = cut == std::string::npos ? std::string() : name.substr(cut + 1);
-    if (table.empty() || !VariableExists(table.c_str())) {
-      ActionFinished(action);
-      return;
-    }
+    map = cut == std::string::npos ? std::string() : name.substr(cut + 1);
+    if (map.empty() || !VariableExists(map.c_str())) return false;
   }
   for (size_t i = 0; i < records_.size(); ++i) {
-    if (!records_[i].name[sen::kAverageMap].empty() && records_[i].name[sen::kAverageMap] == table &&
-        records_[i].HasStructure()) {
-      editedMeasurement_ = static_cast<int32_t>(i);
-      break;
-    }
+    const sen::Measurement& m = records_[i];
+    if (m.name[sen::kAverageMap].empty() || m.name[sen::kAverageMap] != map || !m.HasStructure()) continue;
+    editedMeasurement_ = static_cast<int32_t>(i);
+    editedPending_ = true;
+    structure = m.name[sen::kStructure];
+    averageExchange_.SetParts({structure});
+    return true;
   }
-  if (editedMeasurement_ < 0) {
-    ActionFinished(action);
-    return;
+  return false;
+}
+
+int32_t CVt6SenInstance::EditedStructureStatus() const {
+  if (editedMeasurement_ < 0 || static_cast<size_t>(editedMeasurement_) >= records_.size()) {
+    return sen::kStatusNotReceived;
   }
-  sen::Measurement& m = records_[static_cast<size_t>(editedMeasurement_)];
-  averageExchange_.SetParts({m.name[sen::kStructure]});
-  std::wstring label;
-  const bool labelled = ReadLabelWide(m.name[sen::kStructure], label);
-  if (m.structureStatus == sen::kStatusNotReceived) {
-    std::wstring text = MachineName() + sis::kLineBreak;
-    if (labelled) text += label + sis::kLineBreak;
-    sis::MessageBox(sis::BoxKind::Error, text + sis::LoadString(sen::ids::kNotReceived));
-    ActionFinished(action);
-    return;
-  }
-  const std::wstring title = (labelled ? label : sis::LoadString(sen::ids::kInputsTitle)) + sis::kTitleJoiner +
-                             MachineName();
-  editedPending_ = true;
-  const bool ok = RunMapScaleDialog(averageExchange_, title);
-  editedPending_ = false;
-  if (!ok) {
-    ActionFinished(actionName.c_str());
-    return;
-  }
-  if (!Has(senflag::kAverageExchange)) return;
-  if (!structureChanged_) {
-    ActionFinished(actionName.c_str());
-    return;
-  }
-  averageExchange_.SendStep();
+  return records_[static_cast<size_t>(editedMeasurement_)].structureStatus;
 }
 
 bool CVt6SenInstance::RunMapScaleDialog(sis::TransmissionExchange& exchange, const std::wstring& title) {
   if (editedMeasurement_ < 0) return false;
   const size_t i = static_cast<size_t>(editedMeasurement_);
   CSisCalMapScaleDialog dialog(*this, records_[i], title);
-  int result;
-  {
-    sis::ModalRegistration registration(*this, dialog);
-    result = dialog.DoModal();
-  }
+  const int result = RunModal(dialog);
   if (result != sis::kIdOk || !Has(sis::flag::kOpen) || editedMeasurement_ != static_cast<int32_t>(i)) return false;
   const sis::WordTable edited = dialog.Structure();
-  if (!exchange.WriteStep({edited}, 1)) return true;
-  if ((completedMask & 1) == 0) {
+  if (exchange.WriteStep({edited}, 1) && exchange.Running() && (completedMask & 1) == 0) {
     records_[i].structure = edited;
-    structureChanged_ = true;
   }
+  editedPending_ = false;  // later changes of the structure are checked at once
   return true;
 }
 
@@ -211,6 +170,6 @@ void CVt6SenInstance::OnAverageReset(const char* action) {
       CheckAverageStructure(static_cast<size_t>(editedMeasurement_));
     }
   }
-  structureChanged_ = false;
   editedMeasurement_ = -1;
+  editedPending_ = false;
 }

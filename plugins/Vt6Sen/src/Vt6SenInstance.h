@@ -23,18 +23,31 @@ namespace senflag {
 inline constexpr uint32_t kAverageExchange = 0x100;  // average map exchange running
 }
 
-// The delegate of one exchange kind; the instance decides what each step does.
-class SenExchangeDelegate : public sis::ExchangeDelegate {
+// The inputs configuration exchange: its begin verb runs its own steps (the
+// dialog's title is fixed and no action table is asked for); the frame writes,
+// sends, follows the reports and resets.
+class SenInputsDelegate : public sis::ExchangeDelegate {
  public:
-  SenExchangeDelegate(CVt6SenInstance& owner, bool average) : owner_(owner), average_(average) {}
-  bool OwnsTable(const std::string& table) override;
+  bool OwnsTable(const std::string&) override { return true; }
   int32_t CannotEdit(int32_t) override { return 0; }
+  bool RunDialog(sis::TransmissionExchange&, const std::wstring&) override { return false; }
+  void RefreshDisplays() override {}
+};
+
+// The average map exchange runs in the frame from its begin verb: the edited
+// structure is its only part.
+class SenAverageDelegate : public sis::ExchangeDelegate {
+ public:
+  explicit SenAverageDelegate(CVt6SenInstance& owner) : owner_(owner) {}
+  bool OwnsTable(const std::string&) override { return true; }
+  bool FindTable(sis::TransmissionExchange& exchange, const char* action, std::string& table,
+                 int32_t& number) override;
+  int32_t CannotEdit(int32_t) override;
   bool RunDialog(sis::TransmissionExchange& exchange, const std::wstring& title) override;
   void RefreshDisplays() override {}
 
  private:
   CVt6SenInstance& owner_;
-  bool average_;
 };
 
 class CVt6SenInstance : public sis::Instance {
@@ -79,10 +92,12 @@ class CVt6SenInstance : public sis::Instance {
   bool FormatValue(const char* name, int32_t value, std::string& text) const;
   bool ReadLabelWide(const std::string& name, std::wstring& label) const;
 
-  // Exchange steps run by the delegates.
-  bool RunInputsDialog(sis::TransmissionExchange& exchange, const std::wstring& title);
+  // Average map exchange steps run by its delegate: the structure of the
+  // action's average map (false when there is none), whether it can be
+  // edited, and the Map scale dialog with its write step.
+  bool FindEditedStructure(const char* action, std::string& structure);
+  int32_t EditedStructureStatus() const;
   bool RunMapScaleDialog(sis::TransmissionExchange& exchange, const std::wstring& title);
-  bool OwnsAverage(const std::string& table) const;
 
  private:
   bool ReadConfiguration();
@@ -103,6 +118,8 @@ class CVt6SenInstance : public sis::Instance {
   void WriteChannelTexts(const sen::Measurement& m, const std::wstring& channelName, const std::string& use);
   void CallEmpty(int32_t code, const char* name) const;
   void SetMark(const char* name, bool mark) const;
+  // The Inputs configuration dialog; true on OK with the edited words.
+  bool RunInputsDialog(const std::wstring& title, sis::WordTable& edited);
   void CreateReports();
   void DestroyReports();
 
@@ -124,17 +141,15 @@ class CVt6SenInstance : public sis::Instance {
   bool conPending_ = false;
   bool ownAssignmentWrite_ = false;
   bool ownActivationWrite_ = false;
-  bool assignmentChanged_ = false;
-  bool structureChanged_ = false;
   bool recheckPending_ = false;
   bool averageRecheckPending_ = false;
   int32_t dialogInProgress_ = 0;
   int32_t editedMeasurement_ = -1;
-  bool editedPending_ = false;  // the Map scale dialog of the edited measurement is shown
+  bool editedPending_ = false;  // the edited structure's changes wait for the reset (until the dialog's OK)
 
   std::unique_ptr<CSisRepSen> inputsReport_, mapsReport_, averageReport_;
-  SenExchangeDelegate inputsDelegate_{*this, false};
-  SenExchangeDelegate averageDelegate_{*this, true};
+  SenInputsDelegate inputsDelegate_;
+  SenAverageDelegate averageDelegate_{*this};
   sis::TransmissionExchange inputsExchange_;
   sis::TransmissionExchange averageExchange_;
 };

@@ -1,5 +1,7 @@
 // Vt6Sen's two exchanges in the trial host, with their dialogs driven as a
 // user would: from the begin verb to the reset.
+#include <algorithm>
+
 #include "sen_fixture.h"
 
 namespace sentest {
@@ -160,6 +162,73 @@ TEST_F(SenTest, MapScaleCandidatesAndAdvancedFilter) {
   EXPECT_EQ(Stored(0x40062, "MAP_MOY_PRESS_0")->AsInt(), kThrottle);
 }
 
+TEST_F(SenTest, AverageBeginFindsTheEditedStructure) {
+  struct Case {
+    const char* label;
+    const char* action;
+    const char* table;  // the action's table as the host answers it
+    bool unchecked;     // the structure has no attribute class: its check never ran
+    std::wstring box;   // "" for none
+    bool dialog;
+  };
+  const std::vector<Case> cases = {
+      {"action's table", "MOD_A", "MAP_MOY_PRESS_0", false, L"", true},
+      {"name after the first _", "MOD_MAP_MOY_PRESS_0", "UNKNOWN_0", false, L"", true},
+      {"no average map", "MOD_NONE", "UNKNOWN_0", false, L"", false},
+      {"a map without structure", "MOD_B", "MAP_TEMP_0", false, L"", false},
+      {"structure not received", "MOD_A", "MAP_MOY_PRESS_0", true,
+       L"VALTOR\nOil pressure average\nThe data to be tuned has not been received from the machine\n\n"
+       L"The setting cannot yet be done",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    host.UnloadAll();
+    ui.boxes.clear();
+    ui.dialogs.clear();
+    Build(8);
+    sis::host::Action action;
+    action.name = c.action;
+    action.table = c.table;
+    action.plugin = "Vt6Sen";
+    action.begin = "DEBMODSEN";
+    action.finished = "FEMMODSEN";
+    action.error = "ERRMODSEN";
+    action.reset = "RSTMODSEN";
+    if (!ts->FindAction(c.action)) {
+      ts->AddAction(action);
+    } else {
+      ts->FindAction(c.action)->table = c.table;
+    }
+    if (c.unchecked) Var("MOY_PRESS_0").attributes = 0;
+    Open();
+    host.Begin(number, c.action);
+    EXPECT_EQ(LastBox(), c.box);
+    EXPECT_EQ(ui.dialogs.size(), c.dialog ? 1u : 0u);
+    EXPECT_TRUE(Finished(c.action));
+    EXPECT_EQ(host.Running(number, "Vt6Sen"), nullptr);
+  }
+}
+
+TEST_F(SenTest, SecondAverageBeginRestartsTheExchange) {
+  Build(8);
+  Open();
+  int shown = 0;
+  ui.onModal = [&](sis::Dialog& d) {
+    if (++shown > 1) return;  // the restarted exchange's dialog is cancelled
+    host.Begin(number, "MOD_MAP_MOY_PRESS_0");
+    EXPECT_EQ(LastBox(), L"VALTOR\nThis function can not be executed\nAn other action is running on this machine");
+    host.Begin(number, "CNF_SEN");  // refused while the average exchange runs
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_TRUE(Finished("CNF_SEN"));
+    Act(d, K::Click, 2);
+  };
+  host.Begin(number, "MOD_MAP_MOY_PRESS_0");
+  EXPECT_EQ(shown, 2);
+  EXPECT_TRUE(Finished("MOD_MAP_MOY_PRESS_0"));
+}
+
 TEST_F(SenTest, MapScaleOnAFaultyStructureCannotBeCancelled) {
   Build();
   Var("MOY_PRESS_0").words = {10, 2, 2, 0, 0};
@@ -175,6 +244,38 @@ TEST_F(SenTest, MapScaleOnAFaultyStructureCannotBeCancelled) {
   host.Begin(number, "MOD_MAP_MOY_PRESS_0");
   EXPECT_EQ(Words("MOY_PRESS_0"), (std::vector<uint16_t>{10, 1, 2, 0, 0xFFFF}));
   EXPECT_TRUE(host.Save(number));
+}
+
+TEST_F(SenTest, RefusedWriteFinishesTheActionOnce) {
+  struct Case {
+    const char* action;
+    const char* table;
+    std::function<void(sis::Dialog&)> edit;
+  };
+  const std::vector<Case> cases = {
+      {"CNF_SEN", "TAB_AFFSEN", [](sis::Dialog& d) { Act(d, K::Click, kActivated); }},
+      {"MOD_MAP_MOY_PRESS_0", "MOY_PRESS_0", [](sis::Dialog& d) { Act(d, K::Select, kVertical, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    host.UnloadAll();
+    host.ClearOverrides();
+    ui.boxes.clear();
+    Build(8);
+    Open();
+    const auto before = Words(c.table);
+    host.Override(0x40032, c.table, 2);
+    ui.onModal = [&](sis::Dialog& d) {
+      c.edit(d);
+      Act(d, K::Click, 1);
+    };
+    host.Begin(number, c.action);
+    EXPECT_EQ(LastBox(), L"VALTOR\nAction canceled\nDll target error");
+    EXPECT_EQ(Words(c.table), before);
+    EXPECT_TRUE(host.Transmissions().empty());
+    EXPECT_EQ(std::count(host.Finished().begin(), host.Finished().end(), "8:" + std::string(c.action)), 1);
+    EXPECT_EQ(host.Running(number, "Vt6Sen"), nullptr);
+  }
 }
 
 TEST_F(SenTest, TransmissionErrorsInEitherExchange) {
