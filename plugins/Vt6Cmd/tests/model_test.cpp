@@ -251,6 +251,68 @@ TEST_F(Model, AChangedTableIsCheckedAgain) {
   EXPECT_FALSE(host.Save(instance));
 }
 
+// General rules: a rule holds when one of CN0..CN3 is a code in use and CN6
+// is not, and the channel class of measurement CN4 (then CN7, which decides)
+// shares a bit with CN5 (CN8). Per-output rules follow the advanced tuning.
+TEST_F(Model, RuleValuesFollowCodesChannelsAndAdvancedTuning) {
+  struct Case {
+    const char* what;
+    const char* conditions;
+    int32_t value;
+  } cases[] = {
+      {"a code in use", "CN0 = 0x2000", 1},
+      {"no code in use", "CN0 = 0x1000", 0},
+      {"any of the four code slots", "CN0 = 0x1000 CN3 = 0x3001", 1},
+      {"an excluded code in use", "CN0 = 0x2000 CN6 = 0x2800", 0},
+      {"an excluded code not in use", "CN0 = 0x2000 CN6 = 0x1000", 1},
+      {"channels alone", "CN4 = 50 CN5 = 0x04", 0},
+      {"a shared class bit", "CN0 = 0x2000 CN4 = RPM CN5 = 0x04", 1},
+      {"no shared class bit", "CN0 = 0x2000 CN4 = 50 CN5 = 0x08", 0},
+      {"the second channel decides: yes", "CN0 = 0x2000 CN4 = 50 CN5 = 0x08 CN7 = 52 CN8 = 0x20", 1},
+      {"the second channel decides: no", "CN0 = 0x2000 CN4 = 50 CN5 = 0x04 CN7 = 54 CN8 = 0xFFFF", 0},
+      {"a channel not connected", "CN0 = 0x2000 CN4 = 53 CN5 = 0x8000", 1},
+      {"an unknown measurement has every class", "CN0 = 0x2000 CN4 = 99 CN5 = 0x01", 1},
+  };
+  std::string general;
+  json functions = json::array();
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    general += std::string(cases[k].conditions) + " FNC = F" + std::to_string(k) + "\n";
+    functions.push_back({{"name", "F" + std::to_string(k)}, {"available", 7}});
+  }
+  for (size_t i = 0; i < 4; ++i) functions.push_back({{"name", "G" + std::to_string(i)}, {"available", 7}});
+  std::vector<Out> outs = Clean();
+  outs[0].table = Tab(0x2000, 0, 100, kRpmId, 0, 1);  // tuned with the advanced pages
+  outs[1].table = Tab(0x2800, 1, 200, kTpsId);        // an axis beyond the standard input data
+  json t = MakeTrimset(outs);
+  t["functions"] = functions;
+  t["variables"].push_back({{"name", "TXT_RULES"}, {"id", 12}, {"kind", "text"}, {"value", general}});
+  t["variables"].push_back({{"name", "TXT_RULES2"}, {"id", 13}, {"kind", "text"},
+                            {"value", "CN0 = 1 FNC = G0 CN0 = 1 FNC = G1 CN0 = 1 FNC = G2 CN0 = 1 FNC = G3"}});
+  // Channels 300, 1100, unconnected and 1600: classes 0x04, 0x28, 0x8000 and 0.
+  for (json& v : t["variables"]) {
+    if (v["name"] == "TAB_SENCOMP")
+      v["value"] = {kRpmId, 0, 0, 0, 0, 0, 300, 52, 0, 0, 0, 0, 0, 1100, 53, 0, 0, 0, 0, 0, 0xFFFF, 54, 0, 0, 0, 0, 0, 1600};
+  }
+  Open(t);
+  EXPECT_TRUE(Boxes().empty());
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(cases[k].what);
+    EXPECT_EQ(ts->FindFunction("F" + std::to_string(k))->available, cases[k].value);
+  }
+  const int32_t perOutput[] = {1, 1, 0, 0};
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(ts->FindFunction("G" + std::to_string(i))->available, perOutput[i]) << i;
+
+  // A read-only inputs table gives no classes: every measurement has them all.
+  ts->Find("TAB_SENCOMP")->attributes = 0x40000000u;
+  ASSERT_TRUE(host.Call("Vt6Cmd", "SENSETCMD", instance, "TAB_SENCOMP"));
+  EXPECT_EQ(ts->FindFunction("F7")->available, 1);
+
+  // Nothing is applied while an output's table has an unknown format.
+  ts->FindFunction("F0")->available = 7;
+  ASSERT_TRUE(host.SetValue(instance, Part(3), Datum::Words(sis::host::WordTable({2, 5, 7, 0x3001, 0, 0, 0, 0, 0, 2, 0, 0}))));
+  EXPECT_EQ(ts->FindFunction("F0")->available, 7);
+}
+
 // A general rule in use sends 3 to its variables still at 0 when the machine
 // connects; while an output is faulty the update waits for the next publish.
 TEST_F(Model, TheConnectionUpdateWaitsForAValidConfiguration) {
