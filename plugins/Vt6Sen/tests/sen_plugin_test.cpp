@@ -217,19 +217,46 @@ TEST_F(SenTest, MapAndStructureChanges) {
 }
 
 TEST_F(SenTest, ActivationSynchronisation) {
-  Build(9);
-  Var("TAB_ACTSEN").words = sis::host::WordTable({1});  // one word short
-  Var("ENGINE_TEMP_ACT_0").value = 1;
-  Var("OIL_PRESS_ACT_0").value = 1;
-  Open();
-  // The table differed from the variables' values: it was rewritten from them and sent.
-  EXPECT_EQ(Words("TAB_ACTSEN"), sis::host::WordTable({1, 1, 0}));
-  ASSERT_FALSE(host.Transmissions().empty());
-  EXPECT_EQ(host.Transmissions().back().variable, "TAB_ACTSEN");
-  // A change of the table goes to the measurements' activation variables.
-  ASSERT_TRUE(host.SetValue(number, "TAB_ACTSEN", Datum::Words(sis::host::WordTable({0, 1, 1}))));
-  EXPECT_EQ(Var("ENGINE_TEMP_ACT_0").value, 0);
-  EXPECT_EQ(Var("LAMBDA_ACT_0").value, 1);
+  for (int32_t instance : {2, 9}) {
+    SCOPED_TRACE(instance);
+    host.UnloadAll();
+    Build(instance);
+    Var("TAB_ACTSEN").words = sis::host::WordTable({1});  // one word short
+    Var("ENGINE_TEMP_ACT_0").value = 1;
+    Var("OIL_PRESS_ACT_0").value = 1;
+    Open();
+    // The table differed from the variables' values: it was rewritten from them,
+    // sent from a machine, marked on a file.
+    EXPECT_EQ(Words("TAB_ACTSEN"), sis::host::WordTable({1, 1, 0}));
+    const bool sent = !host.Transmissions().empty() && host.Transmissions().back().variable == "TAB_ACTSEN";
+    EXPECT_EQ(sent, instance > 7);
+    EXPECT_EQ(Var("TAB_ACTSEN").errorMark, instance > 7 ? 0 : 1);
+    // A change of the table goes to the measurements' activation variables.
+    ASSERT_TRUE(host.SetValue(number, "TAB_ACTSEN", Datum::Words(sis::host::WordTable({0, 1, 1}))));
+    EXPECT_EQ(Var("ENGINE_TEMP_ACT_0").value, 0);
+    EXPECT_EQ(Var("LAMBDA_ACT_0").value, 1);
+  }
+}
+
+TEST_F(SenTest, ChangesWithoutAPresentValueAreNotRead) {
+  for (const char* name : {"TAB_AFFSEN", "TAB_ACTSEN", "MAP_TEMP_0", "MOY_PRESS_0"}) {
+    SCOPED_TRACE(name);
+    host.UnloadAll();
+    host.ClearOverrides();
+    Build();
+    Open();
+    host.Override(0x40020, name, 0, Datum::Int(0));
+    const size_t callsBefore = host.Calls().size();
+    ASSERT_TRUE(host.SetValue(number, name, Datum::Words(Words(name))));
+    bool asked = false, read = false;
+    for (size_t i = callsBefore; i < host.Calls().size(); ++i) {
+      const auto& call = host.Calls()[i];
+      asked = asked || (call.code == 0x40020 && call.name == name);
+      read = read || (call.code == 0x40030 && call.name == name);
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(read);
+  }
 }
 
 TEST_F(SenTest, StateCopyAndDisconnection) {
@@ -303,6 +330,19 @@ TEST_F(SenTest, ConnectionRulesSendOnlyToIdleSingleValues) {
     EXPECT_EQ(sent, c.sent);
     EXPECT_EQ(LastBox(), c.box);
   }
+}
+
+TEST_F(SenTest, FrenchSatellite) {
+  host.Options().language = 1036;
+  Build();
+  Var("TAB_AFFSEN").words[5] = 0x1234;  // first block's key: unknown format
+  Open();
+  const auto rows = ReportRows(L"Erreurs de configuration des entrées");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], L"ERREUR MAJEURE DU TRIMSET");
+  EXPECT_EQ(rows[2], L"Configuration des entrées inconnue");
+  host.Begin(number, "CNF_SEN");
+  EXPECT_NE(LastBox().find(L"Format de la table de configuration des entrées inconnu"), std::wstring::npos);
 }
 
 }  // namespace
