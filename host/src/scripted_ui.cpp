@@ -176,10 +176,14 @@ std::vector<ScriptedUi::Report> ScriptedUi::Reports() const {
 }
 
 bool ScriptedUi::FileOpen(const std::wstring& title, const std::wstring&, std::string& path) {
-  const std::string what = "file dialog \"" + Escaped(sis::WideToUtf8(title)) + "\"";
+  const std::string utf8 = sis::WideToUtf8(title);
+  const std::string what = "file dialog \"" + Escaped(utf8) + "\"";
   Note(what);
   UiAnswer answer;
-  if (!Take(UiAnswer::Kind::File, what, answer) || answer.path.empty()) {
+  const bool taken = Take(UiAnswer::Kind::File, what, answer);
+  if (taken && !answer.expect.empty() && utf8.find(answer.expect) == std::string::npos)
+    Fault(what + " is not \"" + Escaped(answer.expect) + "\"");
+  if (!taken || answer.path.empty()) {
     Note("cancel");
     return false;
   }

@@ -71,12 +71,18 @@ void UiScenario::Started(Host& host, StepRunner runStep) {
   ui_->SetStepRunner(std::move(runStep));
 }
 
-bool UiScenario::Step(Host&, const nlohmann::json& step, bool dry, const StepRunner& nested, std::string& error) {
+bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const StepRunner& nested, std::string& error) {
   const std::string what = step["do"].get<std::string>();
   UiAnswer answer;
   if (step.contains("expect")) {
-    if (!step["expect"].is_string()) return (error = "expect: expected a text", false);
-    answer.expect = step["expect"].get<std::string>();
+    // One text, or one per host language so that a scenario runs in both.
+    const nlohmann::json& e = step["expect"];
+    const bool perLanguage = e.is_object() && e.size() == 2 && e.contains("en") && e.contains("fr") &&
+                             e["en"].is_string() && e["fr"].is_string();
+    if (!e.is_string() && !perLanguage)
+      return (error = "expect: expected a text or {\"en\": text, \"fr\": text}", false);
+    answer.expect = perLanguage ? e[host.Options().language == 1036 ? "fr" : "en"].get<std::string>()
+                                : e.get<std::string>();
   }
   if (what == "box") {
     answer.kind = UiAnswer::Kind::Box;

@@ -7,7 +7,8 @@
 // FAKE_MIGRATE (the run writes 0x99 into word 1 of its table), FAKE_DIALOG
 // (the edit asks word 1 in a modal dialog: edit 1002, check box 1003),
 // FAKE_FINISH (the edit answers 0x30003 at once: 1 after asking the
-// transmission, 2 before).
+// transmission, 2 before), FAKE_FILE (the edit first asks a file; cancel
+// ends it).
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "sis/abi/host_codes.h"
 #include "sis/platform/dialog.h"
 #include "sis/platform/message_box.h"
+#include "sis/platform/shell.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -165,6 +167,11 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
   g_action = action;
   if (Constant(instance, "FAKE_ASK") != 0 &&
       sis::MessageBox(sis::BoxKind::Question, L"BENCH\nEdit the table?") != sis::kIdYes) {
+    Finish(instance, g_action);
+    return;
+  }
+  std::string path;
+  if (Constant(instance, "FAKE_FILE") != 0 && !sis::FileOpenDialog(L"Fake import BENCH", L"Fake (*.fak)|*.fak||", path)) {
     Finish(instance, g_action);
     return;
   }

@@ -140,7 +140,7 @@ TEST(ScriptedUiInATest, UnansweredBoxesReachTheFaultHandler) {
 // Scenarios run in process: the runner with the user-interface steps.
 class Scenario : public ::testing::Test {
  protected:
-  int RunScenario(const std::string& json) {
+  int RunScenario(const std::string& json, int32_t language = 0) {
     const std::string path = WriteFile("scenario.json", json);
     runner.SetExtension(&ui);
     std::string error;
@@ -150,6 +150,7 @@ class Scenario : public ::testing::Test {
     }
     RunSettings settings;
     settings.pluginDir = FAKE_PLUGIN_DIR;
+    settings.language = language;
     std::ostringstream out;
     const int rc = runner.Run(settings, out, error);
     output = out.str() + error;
@@ -217,6 +218,37 @@ TEST_F(Scenario, AnAnswerForAnotherKindOfWindowIsAFault) {
   EXPECT_NE(output.find("FAIL ui: no answer for box question \"BENCH\\nEdit the table?\" (next answer is for a dialog)"),
             std::string::npos)
       << output;
+}
+
+// The file dialog's title is checked like a box's text; an expected text
+// may be given per host language.
+TEST_F(Scenario, FileDialogTitleIsChecked) {
+  const std::string perLanguage = R"({"en": "Fake import", "fr": "Import factice"})";
+  struct Case {
+    std::string expect;
+    int32_t language;
+    int code;
+  } cases[] = {
+      {R"("Fake import")", 1033, 0},
+      {R"("Other import")", 1033, 1},
+      {perLanguage, 1033, 0},
+      {perLanguage, 1036, 1},
+      {R"({"en": "Fake import"})", 1033, 2},
+  };
+  for (const auto& c : cases) {
+    const int rc = RunScenario("{" + Machine(R"({"FAKE_FILE": 1})") + R"J(, "steps": [
+      {"do": "open"},
+      {"do": "file", "expect": )J" + c.expect + R"J(, "path": "any.fak"},
+      {"do": "begin", "action": "FAKE_EDIT"},
+      {"do": "expect", "trace": ["ui: file dialog \"Fake import BENCH\"", "ui: file any.fak", "> FakePlg FEMSETPLG"]}
+    ]})J",
+                               c.language);
+    EXPECT_EQ(rc, c.code) << c.expect << " " << c.language << "\n" << output;
+    const char* message = c.code == 1 ? "FAIL ui: file dialog \"Fake import BENCH\" is not \""
+                          : c.code == 2 ? "expect: expected a text or"
+                                        : "0 failed";
+    EXPECT_NE(output.find(message), std::string::npos) << output;
+  }
 }
 
 TEST_F(Scenario, DialogScriptsDriveControlsAndHostEvents) {

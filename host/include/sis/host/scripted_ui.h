@@ -22,7 +22,7 @@ namespace sis::host {
 struct UiAnswer {
   enum class Kind { Box, Dialog, File };
   Kind kind = Kind::Box;
-  std::string expect;   // a part of the box text, or of the dialog title, or its template number
+  std::string expect;   // a part of the box text, of the dialog or file dialog title, or the dialog's template number
   std::string button;   // Box: "ok", "yes" or "no"
   // Dialog: control actions ("click 1001", "check 1002 1", "type 1003 text",
   // "select 1004 2", "slide 1005 40", "spin 1006 -1", "tab 1007 1",
