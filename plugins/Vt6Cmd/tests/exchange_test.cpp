@@ -129,12 +129,19 @@ TEST_F(Exchange, NormalisationClampsTheMapByCommandFamily) {
     std::vector<uint16_t> values;
     std::vector<uint16_t> after;
     std::string box;
+    uint32_t partAttributes = 0x80000000u;  // 0: the table has not been received
   } cases[] = {
       {"on-off", Tab(0x1001, 0, 0), {0, 1, 2, 300}, {0, 1, 1, 1}, ""},
       {"PWM within range", Tab(0x2000, 0, 100), {0, 1, 2, 0x8000}, {0, 1, 2, 0x8000}, ""},
       {"PWM above range", Tab(0x2000, 0, 100), {0, 0x9000, 2, 0xFFFF}, {0, 0x8000, 2, 0x8000}, ""},
       {"output in error", Tab(0x2000, 0, 5), {0, 0x9000, 2, 0xFFFF}, {0, 0x9000, 2, 0xFFFF},
        "BENCH\nOutput 1\nThe configuration has first to be corrected before operating on the map\nAction canceled"},
+      {"table format unknown", {2, 5, 7, 0x2000, 0, 0, 0, 0, 0, 100, 0, 0}, {0, 0x9000, 2, 0xFFFF}, {0, 0x9000, 2, 0xFFFF},
+       "BENCH\nOutput 1\nTRIMSET MAJOR ERROR\nThis Trimset cannot be used and cannot be saved:\n"
+       "Command table format unknown\nAction canceled"},
+      {"table not received", Tab(0x2000, 0, 100), {0, 0x9000, 2, 0xFFFF}, {0, 0x9000, 2, 0xFFFF},
+       "BENCH\nOutput 1\nThe data to be tuned has not been received from the machine\n\nThe setting can not be done yet",
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -143,6 +150,7 @@ TEST_F(Exchange, NormalisationClampsTheMapByCommandFamily) {
     json t = MakeTrimset({{Rec(0, 0x13, kAllPwm, 0, 0), c.table}});
     for (json& v : t["variables"]) {
       if (v["name"] == Map(0)) v["value"] = MapValue(c.values);
+      if (v["name"] == Part(0)) v["attributes"] = c.partAttributes;
     }
     auto trimset = std::make_unique<sis::host::Trimset>();
     std::string error;
