@@ -53,15 +53,20 @@ bool CSisCalInputsDialog::OnInitDialog() {
   return true;
 }
 
+int32_t CSisCalInputsDialog::Value(const Limit& limit) {
+  const uint16_t word = Word(limit.word);
+  return limit.low < 0 ? static_cast<int16_t>(word) : word;
+}
+
 void CSisCalInputsDialog::SetLimit(Limit& limit, bool enabled, int32_t low, int32_t high) {
   limit.low = low;
   limit.high = high;
-  uint16_t& word = Word(limit.word);
-  word = static_cast<uint16_t>(std::clamp<int32_t>(word, low, high));
+  const int32_t value = std::clamp(Value(limit), low, high);
+  Word(limit.word) = static_cast<uint16_t>(value);
   for (int32_t id : {limit.slider, limit.spin}) {
     if (sis::Control* c = Item(id)) {
       c->SetRange(low, high);
-      c->SetPos(word);
+      c->SetPos(value);
       c->Enable(enabled);
     }
   }
@@ -142,7 +147,7 @@ void CSisCalInputsDialog::ShowValueTexts() {
   const char* key = m.name[sen::kKey].c_str();
   std::string text;
   sis::Control* value = Item(kValueText);
-  value->SetText(value->IsEnabled() && owner_.FormatValue(key, Word(4), text) ? sis::AnsiToWide(text) : L"");
+  value->SetText(value->IsEnabled() && owner_.FormatValue(key, Value(value_), text) ? sis::AnsiToWide(text) : L"");
 
   sis::Control* blackOut = Item(kBlackOutText);
   std::wstring shown;

@@ -46,6 +46,8 @@ class CSisCalInputsDialog : public sis::Dialog {
     int32_t low = 0, high = 0xFFFF;
   };
   uint16_t& Word(int32_t b);
+  // The limit's word as a value of its range: signed when the range goes below 0.
+  int32_t Value(const Limit& limit);
   void BuildPage();
   void SetLimit(Limit& limit, bool enabled, int32_t low, int32_t high);
   void ShowValueTexts();

@@ -1,6 +1,7 @@
 // Vt6Sen's two exchanges in the trial host, with their dialogs driven as a
 // user would: from the begin verb to the reset.
 #include <algorithm>
+#include <cstring>
 
 #include "sen_fixture.h"
 
@@ -32,6 +33,16 @@ TEST_F(SenTest, InputsExchangeFromBeginToReset) {
     Act(d, K::Click, kSpecific);
     EXPECT_EQ(d.Item(kValueSlider)->RangeHigh(), 150);
     EXPECT_EQ(Text(d, kValueText), L"12.5 bar");
+    // A value below 0 of the signed range stays what it is when the page is built again.
+    Act(d, K::Slide, kValueSlider, -20);
+    Act(d, K::Tab, kTabs, 0);
+    Act(d, K::Tab, kTabs, 1);
+    EXPECT_EQ(d.Item(kValueSlider)->Pos(), -20);
+    int32_t formatted = 0;  // the value the last formatted text was asked for
+    for (const auto& call : host.Calls()) {
+      if (call.code == 0x40038 && call.in.bytes.size() == 12) std::memcpy(&formatted, &call.in.bytes[4], 4);
+    }
+    EXPECT_EQ(formatted, -20);
     Act(d, K::Slide, kValueSlider, 100);
     Act(d, K::Slide, kBlackOutSlider, 6000);  // beyond the range: clamped to 5000
     Act(d, K::Spin, kBlackOutSpin, -1);
