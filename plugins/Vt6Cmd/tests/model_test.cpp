@@ -203,11 +203,15 @@ TEST_F(Model, AThrottleOutputIsNamedAfterAFaultyAsynchronousPartner) {
 }
 
 TEST_F(Model, DisplayTexts) {
-  Open(MakeTrimset({
+  json t = MakeTrimset({
       {Rec(0, 0x13, 0, 0, 0), Tab(0x1001, 0, 0)},
       {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 100)},
       {Rec(0, 0, kAllPwm, 0, 0), Tab(0x2000, 0, 9)},
-  }));
+  });
+  // A display map without a line axis that leads to output 1's second map.
+  t["variables"].push_back({{"name", "DISP_MAP"}, {"id", 500}, {"kind", "map"}, {"value", MapValue({0})},
+                            {"props", {{"0x40047", static_cast<int32_t>(0xFFFF0005u)}, {"0x40065", 0}, {"0x40061", 401}}}});
+  Open(t);
   struct Case {
     const char* verb;
     int32_t a, b, c;
@@ -222,6 +226,7 @@ TEST_F(Model, DisplayTexts) {
       {"VALAUXCMD", MapId(2), 0x4000, 0, "   16384"},  // output in error
       {"VALAUXCMD", 999, 1, 0, "        "},
       {"VARAUXCMD", 401, 0x2000, 0, "0.250000"},
+      {"VARAUXCMD", 500, 0x2000, 0, "0.250000"},
       {"EL0RCOCMD", 0, 0x6000, 0, "0.750000"},
       {"EL0RCOCMD", 0, 0x6000, 1, "-0.25000"},
       {"EL0PIDCMD", 0, 0xC000, 0, "+0.50000"},
