@@ -238,14 +238,40 @@ TEST_F(Model, DisplayTexts) {
   EXPECT_EQ(Display("VALAUXCMD", MapId(0), 1, 0).size(), 8u);
 }
 
-TEST_F(Model, ElectricMotorTextsFollowTheThrottlePair) {
-  Open(MakeTrimset({
+// With a valid negative throttle output the electric motor regulates the
+// throttle: its maps follow the throttle position and its texts are centred
+// on 0x4000; otherwise the maps follow the position error and the motor's
+// variables are refreshed.
+TEST_F(Model, ElectricMotorFollowsTheThrottlePair) {
+  json t = MakeTrimset({
       {Rec(0x800, 0, 0, kAllPwmTwin, 0, 1), Tab(0x2808, 0x800, 500), false},
       {Rec(0x800, 0, 0, kAllPwmTwin, 0, 0), Tab(0x280C, 0x800, 500), false},
-  }));
+  });
+  for (const char* name : {"MAP_ELMOT_DERI_0", "MAP_ELMOT_INTC_0", "MAP_ELMOT_RCO_0"})
+    t["variables"].push_back({{"name", name}, {"kind", "map"}, {"value", MapValue({0})}});
+  t["variables"].push_back({{"name", "POS_THROTTLE_0"}, {"id", 70}});
+  t["variables"].push_back({{"name", "DIF_THROTTLE_0"}, {"id", 71}});
+  t["variables"].push_back({{"name", "RCO_ELMOT_0"}});
+  Open(t);
+  auto operations = [this](const std::string& name) {
+    std::vector<int32_t> codes;
+    for (const auto& c : host.Calls()) {
+      if (c.name == name && (c.code == 0x40039 || c.code == 0x4003a)) codes.push_back(c.code);
+    }
+    return codes;
+  };
+  for (const char* map : {"MAP_ELMOT_DERI_0", "MAP_ELMOT_INTC_0"}) EXPECT_EQ(ts->Entry(0x40064, map)->datum, Datum::Int(70));
+  EXPECT_TRUE(operations("RCO_ELMOT_0").empty());
   EXPECT_EQ(Display("EL0RCOCMD", 0, 0x6000, 0), "+0.50000");
   EXPECT_EQ(Display("EL0RCOCMD", 0, 0x2000, 0), "-0.50000");
   EXPECT_EQ(Display("EL0PIDCMD", 0, 0xA000, 0), "+0.50000");  // distance doubled
+
+  ASSERT_TRUE(host.SetValue(instance, Part(1), Datum::Words(sis::host::WordTable(Tab(1, 0x800, 0)))));
+  for (const char* map : {"MAP_ELMOT_DERI_0", "MAP_ELMOT_INTC_0"}) EXPECT_EQ(ts->Entry(0x40064, map)->datum, Datum::Int(71));
+  EXPECT_EQ(operations("RCO_ELMOT_0"), (std::vector<int32_t>{0x40039, 0x4003a}));
+  EXPECT_EQ(operations("MAP_ELMOT_RCO_0"), std::vector<int32_t>{0x40039});
+  EXPECT_EQ(Display("EL0RCOCMD", 0, 0x6000, 0), "0.750000");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(Model, AChangedTableIsCheckedAgain) {
