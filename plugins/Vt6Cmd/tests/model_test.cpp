@@ -280,6 +280,10 @@ TEST_F(Model, AChangedTableIsCheckedAgain) {
   EXPECT_EQ(Text(Desc(0)), "Error or unknown configuration\n");
   EXPECT_EQ(ReportRows(), (std::vector<std::string>{"OUTPUT 1", "Parametric value out off limits", ""}));
   EXPECT_FALSE(host.Save(instance));
+  // A faulty output's maps are switched off and lose their axes.
+  EXPECT_EQ(ts->Find(Map(0))->switchedOn, 0);
+  EXPECT_EQ(ts->Find("MAP2_CMD_0")->switchedOn, 0);
+  EXPECT_EQ(ts->Entry(0x40062, Map(0))->datum, Datum::Int(-1));
 }
 
 // General rules: a rule holds when one of CN0..CN3 is a code in use and CN6
