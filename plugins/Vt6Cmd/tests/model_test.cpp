@@ -354,13 +354,19 @@ TEST_F(Model, TheConnectionUpdateWaitsForAValidConfiguration) {
   std::vector<Out> outs = Clean();
   outs[0].table = Tab(0x2000, 0, 5);
   json t = MakeTrimset(outs);
-  t["variables"].push_back({{"name", "TXT_RULES"}, {"id", 12}, {"kind", "text"}, {"value", "CN0 = 0x2000 DAT = BOOST"}});
-  t["variables"].push_back({{"name", "BOOST"}, {"value", 0}});
+  // Only single values with a variable identifier whose two states are 0 are sent.
+  t["variables"].push_back({{"name", "TXT_RULES"}, {"id", 12}, {"kind", "text"},
+                            {"value", "CN0 = 0x2000 DAT = BOOST DAT = A_MAP DAT = FAR DAT = BUSY"}});
+  t["variables"].push_back({{"name", "BOOST"}, {"id", 80}, {"value", 0}});
+  t["variables"].push_back({{"name", "A_MAP"}, {"id", 82}, {"kind", "map"}, {"value", MapValue({0})}});
+  t["variables"].push_back({{"name", "FAR"}, {"id", 0x40000}});
+  t["variables"].push_back({{"name", "BUSY"}, {"id", 81}, {"state2", 1}});
   Open(t);
   host.Connect(instance);
   EXPECT_TRUE(Sent().empty());
   ASSERT_TRUE(host.SetValue(instance, Part(0), Datum::Words(sis::host::WordTable(Tab(0x2000, 0, 100)))));
   EXPECT_EQ(Sent(), std::vector<std::string>{"BOOST:3"});
+  EXPECT_TRUE(Boxes().empty());
 }
 
 class FrenchModel : public CmdHost {
