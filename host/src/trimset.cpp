@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <tuple>
+#include <utility>
 
 namespace sis::host {
 
@@ -44,8 +45,15 @@ bool Variable::Assign(const Datum& datum) {
       if (!datum.IsInt()) return false;
       value = datum.AsInt();
       return true;
-    case Kind::Words:
-    case Kind::Map: return datum.AsWords(words);
+    case Kind::Words: return datum.AsWords(words);
+    case Kind::Map: {
+      // A map must also hold its breakpoints and values as words 1 and 2 say.
+      std::vector<uint16_t> w;
+      MapParts parts;
+      if (!datum.AsWords(w) || !SplitMap(w, parts)) return false;
+      words = std::move(w);
+      return true;
+    }
     case Kind::Longs: return datum.AsLongs(longs);
     case Kind::Text: return datum.AsText(text);
   }

@@ -138,6 +138,7 @@ TEST_F(Dispatch, HandedOverDataIsKeptOnlyOnSuccess) {
       {"W", Datum::Raw(5, "abcde", 5)}, // odd byte count
       {"S", Datum::Words({4, 1})},      // a table into a single value
       {"T", Datum::Raw(3, "abc", 3)},   // text without its NUL
+      {"M", Datum::Words({20, 1, 1, 0, 0, 0, 0, 0, 0xFFFF, 1})},  // 1 x 1 map without its value
       {"NOPE", Datum::Int(1)},
   };
   for (const auto& c : bad) {

@@ -44,7 +44,8 @@ struct Variable {
 
   // The reply to a value read, by kind.
   Datum Value() const;
-  // Takes a written value if its shape fits the kind; false otherwise.
+  // Takes a written value if its shape fits the kind (a map: a consistent
+  // map layout); false otherwise.
   bool Assign(const Datum& datum);
   int32_t KindCode() const;
 };
