@@ -1,6 +1,8 @@
 #include "sis/host/trimset_json.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
@@ -709,10 +711,24 @@ json TrimsetToJson(const Trimset& ts) {
 }
 
 bool SaveTrimsetFile(const Trimset& ts, const std::string& path, std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return Fail(error, path, std::string("cannot write: ") + std::strerror(errno));
-  out << TrimsetToJson(ts).dump(2) << '\n';
-  if (!out.flush()) return Fail(error, path, "write failed");
+  // Written beside the target and renamed over it: a failed write leaves the
+  // previous file whole.
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return Fail(error, path, std::string("cannot write: ") + std::strerror(errno));
+    out << TrimsetToJson(ts).dump(2) << '\n';
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      return Fail(error, path, "write failed");
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::string why = std::strerror(errno);
+    std::remove(temporary.c_str());
+    return Fail(error, path, "cannot write: " + why);
+  }
   return true;
 }
 

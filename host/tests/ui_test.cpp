@@ -95,6 +95,8 @@ TEST(TrialhostInput, BadInputIsOneClearLine) {
       {"check " + WriteFile("nolib.json", R"({"plugins": [{"name": "Absent"}]})") + kPlugins,
        std::string("trialhost: missing library ") + FAKE_PLUGIN_DIR + "/Absent.so\n"},
       {"check " + WriteFile("x.json", "{}") + " --lang de", "--lang"},
+      {"save " + WriteFile("y.json", "{}") + " /nonexistent/out.json" + kPlugins,
+       "trialhost: /nonexistent/out.json: cannot write: No such file or directory\n"},
       {"", "A subcommand is required"},
       {"run " + WriteFile("badstep.json", R"({"trimset": {}, "steps": [{"do": "open"}, {"do": "frobnicate"}]})"),
        "step 2 (frobnicate): unknown step"},
