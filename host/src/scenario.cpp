@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <map>
 
 #include "sis/host/text1252.h"
 #include "sis/host/trimset_json.h"
@@ -54,7 +56,41 @@ bool TextList(const json& j, const std::string& where, std::vector<std::string>&
   return true;
 }
 
+// The keys each host step takes besides "do" and "instance": a misspelt key
+// is reported rather than silently ignored. Null: not a host step.
+const std::vector<std::string>* StepKeys(const std::string& what) {
+  static const std::map<std::string, std::vector<std::string>> keys = {
+      {"open", {}}, {"close", {}}, {"connect", {}}, {"disconnect", {}}, {"pump", {}}, {"clear_overrides", {}},
+      {"save", {"expect", "vetoed"}}, {"begin", {"action", "verb"}}, {"call", {"plugin", "export", "name"}},
+      {"text", {"plugin", "export", "args", "expect"}}, {"set", {"name", "value"}}, {"advance", {"ms"}},
+      {"fail_transmission", {"name", "text"}}, {"fail_reset", {"fail"}},
+      {"override", {"code", "name", "result", "reply"}}, {"part_finished", {"plugin", "name"}},
+      {"error", {"plugin", "name", "text"}}, {"reset", {"plugin"}},
+      {"expect", {"trace", "absent", "values", "vetoed", "resets", "transmitted", "running"}},
+  };
+  auto it = keys.find(what);
+  return it == keys.end() ? nullptr : &it->second;
+}
+
+// A step's plug-in must be one the Trimset lists.
+bool KnownPlugin(const Trimset& ts, const std::string& plugin, const std::string& where, std::string& error) {
+  if (ts.Plugin(plugin) != nullptr) return true;
+  error = where + ": no plug-in " + plugin + " in the Trimset";
+  return false;
+}
+
 }  // namespace
+
+bool OnlyStepKeys(const json& step, const std::vector<std::string>& allowed, const std::string& where,
+                  std::string& error) {
+  for (auto it = step.begin(); it != step.end(); ++it) {
+    const std::string& k = it.key();
+    if (k == "do" || k == "instance" || std::find(allowed.begin(), allowed.end(), k) != allowed.end()) continue;
+    error = (where.empty() ? "" : where + ": ") + "unknown key \"" + k + "\"";
+    return false;
+  }
+  return true;
+}
 
 std::string DefaultPluginDir() {
   if (IsDir(SIS_DEFAULT_PLUGIN_DIR)) return SIS_DEFAULT_PLUGIN_DIR;
@@ -156,6 +192,8 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
   if (step.contains("instance") && !ParseInt32(step["instance"], where + ".instance", instance, error)) return false;
   Trimset* ts = host.Find(instance);
   if (ts == nullptr) return (error = where + ": no Trimset on instance " + std::to_string(instance), false);
+  if (const std::vector<std::string>* keys = StepKeys(what); keys && !OnlyStepKeys(step, *keys, where, error))
+    return false;
 
   if (what == "open" || what == "close" || what == "connect" || what == "disconnect" || what == "pump") {
     if (dry) return true;
@@ -173,6 +211,8 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
       if (expect != "allowed" && expect != "vetoed")
         return (error = where + ".expect: expected \"allowed\" or \"vetoed\"", false);
     }
+    std::vector<std::string> vetoed;
+    if (step.contains("vetoed") && !TextList(step["vetoed"], where + ".vetoed", vetoed, error)) return false;
     if (dry) return true;
     const bool allowed = host.Save(instance);
     std::string vetoes;
@@ -180,6 +220,11 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
     if (!expect.empty() && (expect == "allowed") != allowed) {
       error = where + ": save\n  - expected: " + expect + "\n  + actual:   " +
               (allowed ? "allowed" : "vetoed by " + vetoes);
+      return false;
+    }
+    if (step.contains("vetoed") && host.Vetoes(instance) != vetoed) {
+      error = where + ": vetoes\n  - expected: " + json(vetoed).dump() + "\n  + actual:   " +
+              json(host.Vetoes(instance)).dump();
       return false;
     }
     return true;
@@ -197,7 +242,9 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
   }
   if (what == "call") {
     std::string plugin, exportName, name;
-    if (!GetText(step, "plugin", where, plugin, error) || !GetText(step, "export", where, exportName, error)) return false;
+    if (!GetText(step, "plugin", where, plugin, error) || !GetText(step, "export", where, exportName, error) ||
+        !KnownPlugin(*ts, plugin, where, error))
+      return false;
     if (step.contains("name") && !ParseText(step["name"], where + ".name", name, error)) return false;
     if (dry) return true;
     if (!host.Call(plugin, exportName, instance, name))
@@ -207,7 +254,9 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
   if (what == "text") {
     std::string plugin, exportName, expect;
     int32_t args[3] = {0, 0, 0};
-    if (!GetText(step, "plugin", where, plugin, error) || !GetText(step, "export", where, exportName, error)) return false;
+    if (!GetText(step, "plugin", where, plugin, error) || !GetText(step, "export", where, exportName, error) ||
+        !KnownPlugin(*ts, plugin, where, error))
+      return false;
     if (step.contains("args")) {
       const json& a = step["args"];
       if (!a.is_array() || a.size() > 3) return (error = where + ".args: expected up to three integers", false);
@@ -253,6 +302,7 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
     return true;
   }
   if (what == "fail_reset") {
+    if (step.contains("fail") && !step["fail"].is_boolean()) return (error = where + ".fail: expected true or false", false);
     const bool fail = step.value("fail", true);
     if (!dry) host.FailMachineReset(instance, fail);
     return true;
@@ -278,7 +328,7 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
   }
   if (what == "part_finished" || what == "error" || what == "reset") {
     std::string plugin, name, text = "Transmission error";
-    if (!GetText(step, "plugin", where, plugin, error)) return false;
+    if (!GetText(step, "plugin", where, plugin, error) || !KnownPlugin(*ts, plugin, where, error)) return false;
     if (what != "reset" && !GetText(step, "name", where, name, error)) return false;
     if (step.contains("text") && !ParseText(step["text"], where + ".text", text, error)) return false;
     if (dry) return true;
@@ -303,12 +353,6 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
 bool ScenarioRunner::Expect(Host& host, const json& step, size_t index, std::ostream& out, std::string& error,
                             bool dry) {
   const std::string where = "step " + std::to_string(index + 1) + " (expect)";
-  for (auto it = step.begin(); it != step.end(); ++it) {
-    const std::string& k = it.key();
-    if (k != "do" && k != "instance" && k != "trace" && k != "absent" && k != "values" && k != "vetoed" &&
-        k != "resets" && k != "transmitted" && k != "running")
-      return (error = where + ": unknown key \"" + k + "\"", false);
-  }
   int32_t instance = host.Instances().empty() ? 1 : host.Instances().front();
   if (step.contains("instance")) ParseInt32(step["instance"], where, instance, error);
   Trimset* ts = host.Find(instance);

@@ -73,6 +73,10 @@ void UiScenario::Started(Host& host, StepRunner runStep) {
 
 bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const StepRunner& nested, std::string& error) {
   const std::string what = step["do"].get<std::string>();
+  if (what != "box" && what != "dialog" && what != "file") return false;
+  // The runner puts the step's place in front of an error.
+  if (!OnlyStepKeys(step, {"expect", what == "box" ? "answer" : what == "dialog" ? "actions" : "path"}, "", error))
+    return false;
   UiAnswer answer;
   if (step.contains("expect")) {
     // One text, or one per host language so that a scenario runs in both.
@@ -86,7 +90,8 @@ bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const St
   }
   if (what == "box") {
     answer.kind = UiAnswer::Kind::Box;
-    answer.button = step.value("answer", "ok");
+    answer.button = "ok";
+    if (step.contains("answer")) answer.button = step["answer"].is_string() ? step["answer"].get<std::string>() : "";
     if (answer.button != "ok" && answer.button != "yes" && answer.button != "no")
       return (error = "answer: expected ok, yes or no", false);
   } else if (what == "dialog") {
@@ -105,8 +110,6 @@ bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const St
       if (!step["path"].is_string()) return (error = "path: expected a file name or null", false);
       answer.path = step["path"].get<std::string>();
     }
-  } else {
-    return false;
   }
   if (!dry && ui_) ui_->Push(std::move(answer));
   return true;

@@ -103,6 +103,17 @@ TEST(TrialhostInput, BadInputIsOneClearLine) {
       {"run " + WriteFile("badref.json", R"({"trimset": "missing.json"})"), "missing.json: cannot read"},
       {"run " + WriteFile("nested.json", R"({"trimset": {}, "steps": [{"do": "dialog", "actions": [{"do": "advance"}]}]})"),
        "step 1 (dialog): actions: step 1 (advance): needs \"ms\""},
+      // A misspelt key, a value of the wrong type and an unknown plug-in are bad input, not a crash or a silent pass.
+      {"run " + WriteFile("key.json", R"({"trimset": {}, "steps": [{"do": "file", "expext": "Import", "path": "a"}]})"),
+       "step 1 (file): unknown key \"expext\""},
+      {"run " + WriteFile("key2.json", R"({"trimset": {}, "steps": [{"do": "advance", "ms": 1, "ticks": 2}]})"),
+       "step 1 (advance): unknown key \"ticks\""},
+      {"run " + WriteFile("failtype.json", R"({"trimset": {}, "steps": [{"do": "fail_reset", "fail": "yes"}]})"),
+       "step 1 (fail_reset).fail: expected true or false"},
+      {"run " + WriteFile("answer.json", R"({"trimset": {}, "steps": [{"do": "box", "answer": 1}]})"),
+       "step 1 (box): answer: expected ok, yes or no"},
+      {"run " + WriteFile("plugin.json", R"({"trimset": {}, "steps": [{"do": "call", "plugin": "Nope", "export": "RUNSETNOP"}]})"),
+       "step 1 (call): no plug-in Nope in the Trimset"},
   };
   for (const auto& c : cases) {
     const Result r = RunTrialhost(c.args);
@@ -181,11 +192,13 @@ TEST_F(Scenario, AnsweredSessionMeetsItsExpectations) {
     {"do": "expect", "trace": ["> FakePlg ERRSETPLG(8, \"TAB_FAKE\")"]},
     {"do": "box", "expect": "cannot be saved"},
     {"do": "save", "expect": "vetoed"},
-    {"do": "expect", "vetoed": ["FakePlg"]}
+    {"do": "expect", "vetoed": ["FakePlg"]},
+    {"do": "box", "expect": "cannot be saved"},
+    {"do": "save", "vetoed": ["FakePlg"]}
   ]})J"),
             0)
       << output;
-  EXPECT_NE(output.find("scenario: 14 steps, 0 failed"), std::string::npos) << output;
+  EXPECT_NE(output.find("scenario: 16 steps, 0 failed"), std::string::npos) << output;
 }
 
 TEST_F(Scenario, FailuresArePrintedAsDiffs) {
@@ -195,6 +208,7 @@ TEST_F(Scenario, FailuresArePrintedAsDiffs) {
     {"do": "expect", "values": {"TAB_FAKE": [5, 2]}, "resets": 1},
     {"do": "expect", "trace": ["> FakePlg NOSUCHVERB"]},
     {"do": "save", "expect": "vetoed"},
+    {"do": "save", "vetoed": ["FakePlg"]},
     {"do": "box", "answer": "ok"}
   ]})J"),
             1);
@@ -204,6 +218,7 @@ TEST_F(Scenario, FailuresArePrintedAsDiffs) {
            "FAIL step 3 (expect): machine resets\n  - expected: 1\n  + actual:   0",
            "FAIL step 4 (expect): trace: not found in order: \"> FakePlg NOSUCHVERB\"",
            "FAIL step 5 (save): save\n  - expected: vetoed\n  + actual:   allowed",
+           "FAIL step 6 (save): vetoes\n  - expected: [\"FakePlg\"]\n  + actual:   []",
            "FAIL ui: 1 answer(s) never used",
        }) {
     EXPECT_NE(output.find(part), std::string::npos) << "missing: " << part << "\n--- output:\n" << output;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -71,6 +72,11 @@ class ScenarioRunner {
   size_t windowStart_ = 0;  // trace line where the steps since the last expectation began
   int failures_ = 0;
 };
+
+// False with "WHERE: unknown key \"KEY\"" when a step has a key other than "do",
+// "instance" and `allowed`.
+bool OnlyStepKeys(const nlohmann::json& step, const std::vector<std::string>& allowed, const std::string& where,
+                  std::string& error);
 
 // The folder plug-ins are loaded from when none is given: the build tree's
 // plugins folder, else "plugins" beside the executable, else its own folder.
