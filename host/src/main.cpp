@@ -18,12 +18,16 @@ struct Common {
   std::string pluginDir;
   std::string lang = "en";
   bool trace = false;
+  int32_t unanswered = 1;
+  CLI::Option* unansweredOption = nullptr;
 };
 
 void AddCommon(CLI::App* cmd, Common& c) {
   cmd->add_option("--plugins", c.pluginDir, "Folder of the plug-in libraries");
   cmd->add_option("--lang", c.lang, "Host language: en or fr")->check(CLI::IsMember({"en", "fr"}));
   cmd->add_flag("--trace", c.trace, "Print every export and ACTIONDLL call");
+  c.unansweredOption =
+      cmd->add_option("--unanswered", c.unanswered, "Result of a code the Trimset does not answer (default 1)");
 }
 
 int Fail(const std::string& error) {
@@ -39,6 +43,7 @@ int CheckOrSave(const std::string& path, const std::string* outPath, const Commo
   if (!LoadTrimsetFile(path, *ts, error)) return Fail(error);
   HostOptions options;
   options.language = c.lang == "fr" ? 1036 : 1033;
+  options.failure = c.unanswered;
   Host host(options);
   if (c.trace) host.GetTrace().Echo(&std::cout);
   const int32_t instance = ts->instance;
@@ -96,6 +101,7 @@ int main(int argc, char** argv) {
   settings.pluginDir = runOpts.pluginDir;
   if (run->count("--lang") != 0) settings.language = runOpts.lang == "fr" ? 1036 : 1033;
   settings.trace = runOpts.trace;
+  if (runOpts.unansweredOption->count() != 0) settings.failure = runOpts.unanswered;
   const int rc = runner.Run(settings, std::cout, error);
   if (rc == 2) return Fail(error);
   return rc;

@@ -114,7 +114,7 @@ bool ScenarioRunner::Parse(const json& j, const std::string& baseDir, std::strin
   if (!j.is_object()) return (error = "expected an object", false);
   for (auto it = j.begin(); it != j.end(); ++it) {
     const std::string& k = it.key();
-    if (k != "trimset" && k != "plugins" && k != "lang" && k != "timerPeriod" && k != "steps")
+    if (k != "trimset" && k != "plugins" && k != "lang" && k != "timerPeriod" && k != "unanswered" && k != "steps")
       return (error = "unknown key \"" + k + "\"", false);
   }
   if (!j.contains("trimset")) return (error = "a scenario needs a \"trimset\"", false);
@@ -132,6 +132,7 @@ bool ScenarioRunner::Parse(const json& j, const std::string& baseDir, std::strin
   }
   if (j.contains("lang") && !ParseLanguage(j["lang"], language_, error)) return false;
   if (j.contains("timerPeriod") && !ParseInt32(j["timerPeriod"], "timerPeriod", timerPeriod_, error)) return false;
+  if (j.contains("unanswered") && !ParseInt32(j["unanswered"], "unanswered", unanswered_, error)) return false;
   steps_ = j.value("steps", json::array());
   if (!steps_.is_array()) return (error = "steps: expected a list", false);
   // Check every step before anything runs, against a host that has the Trimset.
@@ -147,6 +148,7 @@ int ScenarioRunner::Run(const RunSettings& settings, std::ostream& out, std::str
   HostOptions options;
   options.language = settings.language != 0 ? settings.language : language_;
   options.timerPeriod = timerPeriod_;
+  options.failure = settings.failure ? *settings.failure : unanswered_;
   host_.reset();  // the previous run's plug-ins end first
   host_ = std::make_unique<Host>(options);
   if (settings.trace) host_->GetTrace().Echo(&out);

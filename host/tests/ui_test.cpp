@@ -67,6 +67,21 @@ TEST(TrialhostCheck, PrintsReportsMessagesAndTheVerdict) {
   EXPECT_NE(r.output.find("save: allowed"), std::string::npos);
 }
 
+// What an unanswered code returns is chosen by the command, or by the scenario.
+TEST(TrialhostCheck, UnansweredResultIsConfigurable) {
+  const std::string line = "0x20050 Constant, \"FAKE_MIGRATE\") empty -> ";
+  Result r = RunTrialhost("check " + WriteFile("t.json", Trimset(1, "{}")) + kPlugins + " --trace --unanswered 4");
+  EXPECT_EQ(r.code, 0) << r.output;
+  EXPECT_NE(r.output.find(line + "4 empty"), std::string::npos) << r.output;
+  const std::string scenario = WriteFile("s.json", R"({"unanswered": 3, "trimset": )" + Trimset(1, "{}") +
+                                                       R"(, "steps": [{"do": "open"}, {"do": "expect", "trace": [")" +
+                                                       "0x20050 Constant, \\\"FAKE_MIGRATE\\\") empty -> 3" + R"("]}]})");
+  r = RunTrialhost("run " + scenario + kPlugins);
+  EXPECT_EQ(r.code, 0) << r.output;
+  r = RunTrialhost("run " + scenario + kPlugins + " --unanswered 2");
+  EXPECT_EQ(r.code, 1) << r.output;
+}
+
 TEST(TrialhostSave, WritesThePlugInsWritesUnlessVetoed) {
   const std::string out = WriteFile("saved.json", "");
   std::remove(out.c_str());

@@ -7,6 +7,7 @@
 #define SIS_HOST_SCENARIO_H
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct RunSettings {
   std::string pluginDir;  // empty: the scenario's "plugins", else the default
   int32_t language = 0;   // 0: the scenario's "lang", else English
   bool trace = false;     // print the trace as it grows
+  std::optional<int32_t> failure;  // result of unanswered codes; none: the scenario's, else 1
 };
 
 // Runs one step now (for steps nested in another, such as host events inside
@@ -66,6 +68,7 @@ class ScenarioRunner {
   std::string pluginDir_;
   int32_t language_ = 1033;
   int32_t timerPeriod_ = 100;
+  int32_t unanswered_ = 1;
   ScenarioExtension* extension_ = nullptr;
   std::unique_ptr<Host> host_;
   size_t cursor_ = 0;       // trace line after the last one an expectation matched
