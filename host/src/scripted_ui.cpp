@@ -81,6 +81,11 @@ int ScriptedUi::MessageBox(sis::BoxKind kind, const std::wstring& text) {
     return question ? sis::kIdNo : sis::kIdOk;
   if (!answer.expect.empty() && utf8.find(answer.expect) == std::string::npos)
     Fault("box \"" + Escaped(utf8) + "\" does not contain \"" + answer.expect + "\"");
+  // Host events while the box is shown, before it is answered.
+  for (const nlohmann::json& act : answer.actions) {
+    std::string error;
+    if (!runStep_ || !runStep_(act, error)) Fault("in box \"" + Escaped(utf8) + "\": " + (error.empty() ? act.dump() : error));
+  }
   std::string button = answer.button.empty() ? (question ? "no" : "ok") : answer.button;
   if (question != (button == "yes" || button == "no")) {
     Fault("answer " + button + " does not fit a " + kindName + " box");

@@ -193,9 +193,10 @@ class Scenario : public ::testing::Test {
 TEST_F(Scenario, AnsweredSessionMeetsItsExpectations) {
   EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_ASK": 1, "FAKE_VETO": 1})") + R"J(, "steps": [
     {"do": "open"},
-    {"do": "box", "answer": "yes", "expect": "Edit the table?"},
+    {"do": "box", "answer": "yes", "expect": "Edit the table?", "actions": [{"do": "advance", "ms": 100}]},
     {"do": "begin", "action": "FAKE_EDIT"},
-    {"do": "expect", "trace": ["ui: box question \"BENCH\\nEdit the table?\"", "ui: answer yes",
+    {"do": "expect", "trace": ["ui: box question \"BENCH\\nEdit the table?\"", "> FakePlg TIMSETPLG(8, \"FAKE_EDIT\")",
+                               "ui: answer yes",
                                "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")", "> FakePlg RSTSETPLG"],
      "values": {"TAB_FAKE": [2, 2]}, "transmitted": ["TAB_FAKE"], "running": null},
     {"do": "box", "answer": "no"},

@@ -27,6 +27,7 @@ struct UiAnswer {
   // Dialog: control actions ("click 1001", "check 1002 1", "type 1003 text",
   // "select 1004 2", "slide 1005 40", "spin 1006 -1", "tab 1007 1",
   // "help 1008"), "ok", "cancel", or host events as scenario steps (objects).
+  // Box: host events only, run while the box is shown.
   std::vector<nlohmann::json> actions;
   std::string path;     // File: the chosen path; empty: cancelled
 };
