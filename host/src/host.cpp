@@ -220,7 +220,11 @@ bool Host::Begin(int32_t instance, const std::string& actionName, const std::str
   ra.finishedVerb = action->finished.empty() ? entry->Verb("FEM") : action->finished;
   ra.errorVerb = action->error.empty() ? entry->Verb("ERR") : action->error;
   ra.resetVerb = action->reset.empty() ? entry->Verb("RST") : action->reset;
-  std::erase_if(running_, [&](const RunningAction& r) { return r.instance == instance && r.plugin == entry->name; });
+  // Another action of the plug-in may still run (a plug-in may refuse or take
+  // over the new one); the same action begun again starts afresh.
+  std::erase_if(running_, [&](const RunningAction& r) {
+    return r.instance == instance && r.plugin == entry->name && r.name == actionName;
+  });
   running_.push_back(ra);
   const std::string verb = !beginVerb.empty() ? beginVerb : !action->begin.empty() ? action->begin : entry->Verb("DEB");
   trace_.Add(Indent() + "host: begin " + Quote(actionName) + " on " + entry->name);
@@ -243,9 +247,9 @@ void Host::QueueChange(const Trimset& ts, const std::string& name) {
     events_.push_back({Event::Kind::Change, ts.instance, entry->name, name, verb, ""});
 }
 
-bool Host::TransmissionQueued(int32_t instance, const std::string& plugin) const {
+bool Host::TransmissionQueued(int32_t instance, const std::string& plugin, const std::string& action) const {
   return std::any_of(events_.begin(), events_.end(), [&](const Event& e) {
-    return e.kind == Event::Kind::Transmitted && e.instance == instance && e.plugin == plugin;
+    return e.kind == Event::Kind::Transmitted && e.instance == instance && e.plugin == plugin && e.action == action;
   });
 }
 
@@ -306,28 +310,41 @@ int Host::MachineResets(int32_t instance) const {
   return it == machines_.end() ? 0 : it->second.resets;
 }
 
-RunningAction* Host::FindRunning(int32_t instance, std::string_view plugin) {
-  for (auto& ra : running_)
-    if (ra.instance == instance && ra.plugin == plugin) return &ra;
-  return nullptr;
+RunningAction* Host::FindRunning(int32_t instance, std::string_view plugin, std::string_view action) {
+  // Without a name: the latest one not finished yet, else the latest.
+  RunningAction* latest = nullptr;
+  for (auto it = running_.rbegin(); it != running_.rend(); ++it) {
+    if (it->instance != instance || it->plugin != plugin) continue;
+    if (!action.empty()) {
+      if (it->name == action) return &*it;
+      continue;
+    }
+    if (!it->finished) return &*it;
+    if (latest == nullptr) latest = &*it;
+  }
+  return latest;
 }
 
 const RunningAction* Host::Running(int32_t instance, std::string_view plugin) const {
   return const_cast<Host*>(this)->FindRunning(instance, plugin);
 }
 
-bool Host::DeliverPartFinished(int32_t instance, const std::string& plugin, const std::string& variable) {
-  RunningAction* ra = FindRunning(instance, plugin);
+bool Host::DeliverPartFinished(int32_t instance, const std::string& plugin, const std::string& variable,
+                               const std::string& action) {
+  RunningAction* ra = FindRunning(instance, plugin, action);
   if (ra == nullptr) return false;
+  const std::string verb = ra->finishedVerb;  // the verb may begin another action
   if (Trimset* ts = Find(instance))
     if (Variable* var = ts->Find(variable)) var->errorState = 0;
   trace_.Add(Indent() + "host: " + Quote(variable) + " sent");
-  return Call(plugin, ra->finishedVerb, instance, variable);
+  return Call(plugin, verb, instance, variable);
 }
 
-bool Host::DeliverError(int32_t instance, const std::string& plugin, const std::string& variable, const std::string& text) {
-  RunningAction* ra = FindRunning(instance, plugin);
+bool Host::DeliverError(int32_t instance, const std::string& plugin, const std::string& variable, const std::string& text,
+                        const std::string& action) {
+  RunningAction* ra = FindRunning(instance, plugin, action);
   if (ra == nullptr) return false;
+  const std::string verb = ra->errorVerb;
   if (Trimset* ts = Find(instance)) {
     if (Variable* var = ts->Find(variable)) {
       var->errorState = 1;
@@ -335,11 +352,11 @@ bool Host::DeliverError(int32_t instance, const std::string& plugin, const std::
     }
   }
   trace_.Add(Indent() + "host: transmission of " + Quote(variable) + " failed: " + Quote(text));
-  return Call(plugin, ra->errorVerb, instance, variable);
+  return Call(plugin, verb, instance, variable);
 }
 
-bool Host::DeliverReset(int32_t instance, const std::string& plugin) {
-  RunningAction* ra = FindRunning(instance, plugin);
+bool Host::DeliverReset(int32_t instance, const std::string& plugin, const std::string& action) {
+  RunningAction* ra = FindRunning(instance, plugin, action);
   if (ra == nullptr) return false;
   const RunningAction done = *ra;
   std::erase_if(running_, [&](const RunningAction& r) { return &r == ra; });
@@ -355,8 +372,8 @@ void Host::Deliver(const Event& ev) {
     case Event::Kind::Transmitted: {
       // Reported to the action that asked it, also when that action has
       // already answered 0x30003: its reset waits for this report.
-      RunningAction* ra = FindRunning(ev.instance, ev.plugin);
-      if (ra == nullptr || ra->name != ev.action) {
+      RunningAction* ra = ev.action.empty() ? nullptr : FindRunning(ev.instance, ev.plugin, ev.action);
+      if (ra == nullptr) {
         trace_.Add(Indent() + "host: " + Quote(ev.name) + " sent (no action waiting)");
         break;
       }
@@ -365,20 +382,19 @@ void Host::Deliver(const Event& ev) {
       if (it != failing.end()) {
         const std::string text = it->second;
         failing.erase(it);
-        DeliverError(ev.instance, ev.plugin, ev.name, text);
+        DeliverError(ev.instance, ev.plugin, ev.name, text, ev.action);
       } else {
-        DeliverPartFinished(ev.instance, ev.plugin, ev.name);
+        DeliverPartFinished(ev.instance, ev.plugin, ev.name, ev.action);
       }
       break;
     }
     case Event::Kind::Finished: {
-      RunningAction* ra = FindRunning(ev.instance, ev.plugin);
-      if (ra == nullptr || ra->name != ev.name) break;
-      if (TransmissionQueued(ev.instance, ev.plugin)) {
-        events_.push_back(ev);  // the reset comes after the plug-in's pending reports
+      if (FindRunning(ev.instance, ev.plugin, ev.name) == nullptr) break;
+      if (TransmissionQueued(ev.instance, ev.plugin, ev.name)) {
+        events_.push_back(ev);  // the reset comes after the action's pending reports
         break;
       }
-      DeliverReset(ev.instance, ev.plugin);
+      DeliverReset(ev.instance, ev.plugin, ev.name);
       break;
     }
   }

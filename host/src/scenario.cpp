@@ -65,7 +65,7 @@ const std::vector<std::string>* StepKeys(const std::string& what) {
       {"text", {"plugin", "export", "args", "expect"}}, {"set", {"name", "value"}}, {"advance", {"ms"}},
       {"fail_transmission", {"name", "text"}}, {"fail_reset", {"fail"}},
       {"override", {"code", "name", "result", "reply"}}, {"part_finished", {"plugin", "name"}},
-      {"error", {"plugin", "name", "text"}}, {"reset", {"plugin"}},
+      {"error", {"plugin", "name", "text"}}, {"reset", {"plugin", "action"}},
       {"expect", {"trace", "absent", "values", "vetoed", "resets", "transmitted", "running"}},
   };
   auto it = keys.find(what);
@@ -329,14 +329,15 @@ bool ScenarioRunner::Step(Host& host, const json& step, size_t index, bool dry, 
     return true;
   }
   if (what == "part_finished" || what == "error" || what == "reset") {
-    std::string plugin, name, text = "Transmission error";
+    std::string plugin, name, text = "Transmission error", action;
     if (!GetText(step, "plugin", where, plugin, error) || !KnownPlugin(*ts, plugin, where, error)) return false;
     if (what != "reset" && !GetText(step, "name", where, name, error)) return false;
     if (step.contains("text") && !ParseText(step["text"], where + ".text", text, error)) return false;
+    if (step.contains("action") && !ParseText(step["action"], where + ".action", action, error)) return false;
     if (dry) return true;
     const bool ok = what == "part_finished" ? host.DeliverPartFinished(instance, plugin, name)
                     : what == "error"       ? host.DeliverError(instance, plugin, name, text)
-                                            : host.DeliverReset(instance, plugin);
+                                            : host.DeliverReset(instance, plugin, action);
     if (!ok) return (error = where + ": " + plugin + " has no action running", false);
     return true;
   }

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <string>
 
 #include <memory>
@@ -29,7 +30,7 @@
 namespace {
 
 ActionDllFn g_host = nullptr;
-std::string g_action;  // the running transmission action
+std::map<std::string, std::string> g_sending;  // table sent -> the action that sent it
 
 __attribute__((constructor)) void Start() {
   g_host = reinterpret_cast<ActionDllFn>(dlsym(RTLD_DEFAULT, "ACTIONDLL"));
@@ -163,23 +164,23 @@ FAKE_EXPORT void CLSSETPLG(int32_t, const char*) { g_report.reset(); }
 
 // Begin: increments word 1 of the action's table, writes it and asks for it
 // to be sent on a machine; otherwise finishes at once.
-FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
-  g_action = action;
+FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* actionName) {
+  const std::string action = actionName;  // a modal wait may begin another action
   if (Constant(instance, "FAKE_ASK") != 0 &&
       sis::MessageBox(sis::BoxKind::Question, L"BENCH\nEdit the table?") != sis::kIdYes) {
-    Finish(instance, g_action);
+    Finish(instance, action);
     return;
   }
   std::string path;
   if (Constant(instance, "FAKE_FILE") != 0 && !sis::FileOpenDialog(L"Fake import BENCH", L"Fake (*.fak)|*.fak||", path)) {
-    Finish(instance, g_action);
+    Finish(instance, action);
     return;
   }
-  const std::string table = ReadText(instance, sis::code::kActionTable, action);
+  const std::string table = ReadText(instance, sis::code::kActionTable, action.c_str());
   HostBuffer b{0, nullptr};
   if (table.empty() || g_host(instance, sis::code::kValue, table.c_str(), &b) != 0 || b.count < 4) {
     std::free(b.data);
-    Finish(instance, g_action);
+    Finish(instance, action);
     return;
   }
   if (Constant(instance, "FAKE_DIALOG") != 0) {
@@ -187,7 +188,7 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
     dialog.SetTitle(L"Fake edit BENCH");
     if (dialog.DoModal() != sis::kIdOk) {
       std::free(b.data);
-      Finish(instance, g_action);
+      Finish(instance, action);
       return;
     }
     static_cast<uint16_t*>(b.data)[1] = static_cast<uint16_t>(std::wcstol(dialog.value.c_str(), nullptr, 10));
@@ -195,31 +196,37 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* action) {
     static_cast<uint16_t*>(b.data)[1] += 1;
   }
   if (Send(instance, sis::code::kWriteValue, table.c_str(), b.count, b.data) != 0) {
-    Finish(instance, g_action);
+    Finish(instance, action);
     return;
   }
   const bool send = ReadInt(instance, sis::code::kConstant, "FAKE_SEND", 1) != 0;
   const int32_t finish = Constant(instance, "FAKE_FINISH");
-  if (finish == 2) Finish(instance, g_action);
+  if (finish == 2) Finish(instance, action);
+  g_sending[table] = action;
   if (!send || instance < 8 || ReadInt(instance, sis::code::kMachineState, "", -1) == -1 ||
       Send(instance, sis::code::kTransmit, table.c_str(), -1, NewInt(-1)) != 0 || finish == 1)
-    Finish(instance, g_action);
+    Finish(instance, action);
 }
 
-FAKE_EXPORT void FEMSETPLG(int32_t instance, const char*) {
+FAKE_EXPORT void FEMSETPLG(int32_t instance, const char* part) {
+  auto it = g_sending.find(part);
+  if (it == g_sending.end()) return;
   if (ReadInt(instance, sis::code::kConstant, "FAKE_RESET", 0) != 0 &&
       Send(instance, sis::code::kTransmit, "VSYS_RSTMAC", -1, NewInt(-1)) != 0)
     ReadText(instance, sis::code::kMachineName, "");  // stands for the reset-failed message
-  Finish(instance, g_action);
+  Finish(instance, it->second);
 }
 
 FAKE_EXPORT void ERRSETPLG(int32_t instance, const char* part) {
-  if (ReadInt(instance, sis::code::kErrorState, part, 0) == 0) return;
+  auto it = g_sending.find(part);
+  if (it == g_sending.end() || ReadInt(instance, sis::code::kErrorState, part, 0) == 0) return;
   ReadText(instance, sis::code::kErrorText, part);
-  Finish(instance, g_action);
+  Finish(instance, it->second);
 }
 
-FAKE_EXPORT void RSTSETPLG(int32_t, const char*) { g_action.clear(); }
+FAKE_EXPORT void RSTSETPLG(int32_t, const char* action) {
+  std::erase_if(g_sending, [&](const auto& entry) { return entry.second == action; });
+}
 
 FAKE_EXPORT void VALSETPLG(int32_t instance, const char* name) { ReadInt(instance, sis::code::kValuePresent, name, 0); }
 

@@ -25,7 +25,8 @@ std::string WriteFile(const std::string& name, const std::string& text) {
 std::string Trimset(int instance, const std::string& constants) {
   return R"({"instance": )" + std::to_string(instance) + R"(, "constants": )" + constants + R"(,
     "variables": [{"name": "TAB_FAKE", "kind": "words", "value": [1, 2]}],
-    "actions": [{"name": "FAKE_EDIT", "table": "TAB_FAKE", "plugin": "FakePlg"}],
+    "actions": [{"name": "FAKE_EDIT", "table": "TAB_FAKE", "plugin": "FakePlg"},
+                {"name": "FAKE_OTHER", "table": "TAB_NONE", "plugin": "FakePlg"}],
     "plugins": [{"name": "FakePlg", "open": ["TAB_FAKE"]}]})";
 }
 
@@ -282,6 +283,24 @@ TEST_F(Scenario, FileDialogTitleIsChecked) {
                                         : "0 failed";
     EXPECT_NE(output.find(message), std::string::npos) << output;
   }
+}
+
+// A second action of the same plug-in begun while the first one's dialog is
+// shown (refused here at once) runs beside it: each gets its own reports and reset.
+TEST_F(Scenario, TwoActionsOfOnePlugInRunSideBySide) {
+  EXPECT_EQ(RunScenario("{" + Machine(R"({"FAKE_DIALOG": 1})") + R"J(, "steps": [
+    {"do": "open"},
+    {"do": "dialog", "actions": ["type 1002 7", "check 1003 1", {"do": "begin", "action": "FAKE_OTHER"},
+                                {"do": "expect", "running": "FAKE_EDIT"}, "ok"]},
+    {"do": "begin", "action": "FAKE_EDIT"},
+    {"do": "expect", "trace": ["> FakePlg DEBSETPLG(8, \"FAKE_OTHER\")", "ActionFinished, \"FAKE_OTHER\"", "ui: ok",
+                               "< FakePlg DEBSETPLG", "host: reset \"FAKE_OTHER\"", "host: \"TAB_FAKE\" sent",
+                               "> FakePlg FEMSETPLG(8, \"TAB_FAKE\")", "ActionFinished, \"FAKE_EDIT\"",
+                               "> FakePlg RSTSETPLG(8, \"FAKE_EDIT\")"],
+     "absent": ["no action waiting"], "values": {"TAB_FAKE": [7, 2]}, "running": null}
+  ]})J"),
+            0)
+      << output;
 }
 
 TEST_F(Scenario, DialogScriptsDriveControlsAndHostEvents) {

@@ -51,8 +51,9 @@ struct Transmission {
   int32_t value = 0;  // -1: send to the machine
 };
 
-// An editing action begun on a plug-in and not reset yet. A finished action
-// still gets the reports of the transmissions it asked; its reset follows them.
+// An editing action begun on a plug-in and not reset yet; a plug-in may have
+// several. A finished action still gets the reports of the transmissions it
+// asked; its reset follows them.
 struct RunningAction {
   int32_t instance = 0;
   std::string plugin;
@@ -125,9 +126,13 @@ class Host {
   int MachineResets(int32_t instance) const;
 
   // Host events a modal loop can deliver at once.
-  bool DeliverPartFinished(int32_t instance, const std::string& plugin, const std::string& variable);
-  bool DeliverError(int32_t instance, const std::string& plugin, const std::string& variable, const std::string& text);
-  bool DeliverReset(int32_t instance, const std::string& plugin);
+  // `action` names the running action; empty: the plug-in's latest one not
+  // finished yet, else its latest.
+  bool DeliverPartFinished(int32_t instance, const std::string& plugin, const std::string& variable,
+                           const std::string& action = "");
+  bool DeliverError(int32_t instance, const std::string& plugin, const std::string& variable, const std::string& text,
+                    const std::string& action = "");
+  bool DeliverReset(int32_t instance, const std::string& plugin, const std::string& action = "");
   // Delivers every queued event now (any depth).
   void Pump();
   size_t Depth() const { return frames_.size(); }
@@ -144,6 +149,7 @@ class Host {
   const std::vector<std::string>& Vetoes(int32_t instance);  // of the last save
   const std::vector<Transmission>& Transmissions() const { return transmissions_; }
   const std::vector<std::string>& Registrations() const { return registrations_; }
+  // The plug-in's latest running action not finished yet, else its latest.
   const RunningAction* Running(int32_t instance, std::string_view plugin) const;
   // Actions answered with 0x30003, in order ("instance:name").
   const std::vector<std::string>& Finished() const { return finished_; }
@@ -184,10 +190,10 @@ class Host {
   void Leave();
   void Deliver(const Event& event);
   void QueueChange(const Trimset& ts, const std::string& name);
-  bool TransmissionQueued(int32_t instance, const std::string& plugin) const;
+  bool TransmissionQueued(int32_t instance, const std::string& plugin, const std::string& action) const;
   template <typename Fn>
   void ForEachFunction(int32_t instance, Fn fn);
-  RunningAction* FindRunning(int32_t instance, std::string_view plugin);
+  RunningAction* FindRunning(int32_t instance, std::string_view plugin, std::string_view action = {});
   Machine& MachineOf(int32_t instance);
   std::string Indent() const;
   std::string TopPlugin() const;
