@@ -70,6 +70,13 @@ bool ScriptedUi::Take(UiAnswer::Kind kind, const std::string& what, UiAnswer& an
   return false;
 }
 
+void ScriptedUi::RunHostSteps(const std::vector<nlohmann::json>& steps, const std::string& what) {
+  for (const nlohmann::json& step : steps) {
+    std::string error;
+    if (!runStep_ || !runStep_(step, error)) Fault("in " + what + ": " + (error.empty() ? step.dump() : error));
+  }
+}
+
 int ScriptedUi::MessageBox(sis::BoxKind kind, const std::wstring& text) {
   const std::string utf8 = sis::WideToUtf8(text);
   const std::string kindName = sis::BoxKindName(kind);
@@ -81,11 +88,7 @@ int ScriptedUi::MessageBox(sis::BoxKind kind, const std::wstring& text) {
     return question ? sis::kIdNo : sis::kIdOk;
   if (!answer.expect.empty() && utf8.find(answer.expect) == std::string::npos)
     Fault("box \"" + Escaped(utf8) + "\" does not contain \"" + answer.expect + "\"");
-  // Host events while the box is shown, before it is answered.
-  for (const nlohmann::json& act : answer.actions) {
-    std::string error;
-    if (!runStep_ || !runStep_(act, error)) Fault("in box \"" + Escaped(utf8) + "\": " + (error.empty() ? act.dump() : error));
-  }
+  RunHostSteps(answer.actions, "box \"" + Escaped(utf8) + "\"");
   std::string button = answer.button.empty() ? (question ? "no" : "ok") : answer.button;
   if (question != (button == "yes" || button == "no")) {
     Fault("answer " + button + " does not fit a " + kindName + " box");
@@ -188,6 +191,7 @@ bool ScriptedUi::FileOpen(const std::wstring& title, const std::wstring&, std::s
   const bool taken = Take(UiAnswer::Kind::File, what, answer);
   if (taken && !answer.expect.empty() && utf8.find(answer.expect) == std::string::npos)
     Fault(what + " is not \"" + Escaped(answer.expect) + "\"");
+  RunHostSteps(answer.actions, what);
   if (!taken || answer.path.empty()) {
     Note("cancel");
     return false;

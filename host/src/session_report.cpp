@@ -76,7 +76,6 @@ bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const St
   if (what != "box" && what != "dialog" && what != "file") return false;
   // The runner puts the step's place in front of an error.
   if (!OnlyStepKeys(step, {"expect", "actions", what == "box" ? "answer" : "path"}, "", error)) return false;
-  if (what == "file" && step.contains("actions")) return (error = "unknown key \"actions\"", false);
   UiAnswer answer;
   if (step.contains("expect")) {
     // One text, or one per host language so that a scenario runs in both.
@@ -94,14 +93,6 @@ bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const St
     if (step.contains("answer")) answer.button = step["answer"].is_string() ? step["answer"].get<std::string>() : "";
     if (answer.button != "ok" && answer.button != "yes" && answer.button != "no")
       return (error = "answer: expected ok, yes or no", false);
-    if (step.contains("actions")) {
-      if (!step["actions"].is_array()) return (error = "actions: expected a list of host steps", false);
-      for (const auto& a : step["actions"]) {
-        if (!a.is_object() || !a.contains("do")) return (error = "actions: " + a.dump() + " is not a host step", false);
-        if (dry && !nested(a, error)) return (error = "actions: " + error, false);
-        answer.actions.push_back(a);
-      }
-    }
   } else if (what == "dialog") {
     answer.kind = UiAnswer::Kind::Dialog;
     if (!step.contains("actions") || !step["actions"].is_array())
@@ -112,11 +103,20 @@ bool UiScenario::Step(Host& host, const nlohmann::json& step, bool dry, const St
       if (a.is_object() && dry && !nested(a, error)) return (error = "actions: " + error, false);
       answer.actions.push_back(a);
     }
-  } else if (what == "file") {
+  } else {
     answer.kind = UiAnswer::Kind::File;
     if (step.contains("path") && !step["path"].is_null()) {
       if (!step["path"].is_string()) return (error = "path: expected a file name or null", false);
       answer.path = step["path"].get<std::string>();
+    }
+  }
+  // A box's or file dialog's actions: host steps while it waits.
+  if (what != "dialog" && step.contains("actions")) {
+    if (!step["actions"].is_array()) return (error = "actions: expected a list of host steps", false);
+    for (const auto& a : step["actions"]) {
+      if (!a.is_object() || !a.contains("do")) return (error = "actions: " + a.dump() + " is not a host step", false);
+      if (dry && !nested(a, error)) return (error = "actions: " + error, false);
+      answer.actions.push_back(a);
     }
   }
   if (!dry && ui_) ui_->Push(std::move(answer));

@@ -27,7 +27,7 @@ struct UiAnswer {
   // Dialog: control actions ("click 1001", "check 1002 1", "type 1003 text",
   // "select 1004 2", "slide 1005 40", "spin 1006 -1", "tab 1007 1",
   // "help 1008"), "ok", "cancel", or host events as scenario steps (objects).
-  // Box: host events only, run while the box is shown.
+  // Box and File: host events only, run while the window is shown.
   std::vector<nlohmann::json> actions;
   std::string path;     // File: the chosen path; empty: cancelled
 };
@@ -80,6 +80,8 @@ class ScriptedUi : public sis::Backend {
   // The next answer when it is of `kind`; null (and a fault in strict mode) otherwise.
   bool Take(UiAnswer::Kind kind, const std::string& what, UiAnswer& answer);
   void Snapshot(sis::Dialog& dialog, bool visible);
+  // Host events (scenario steps) while a box or file dialog waits for its answer.
+  void RunHostSteps(const std::vector<nlohmann::json>& steps, const std::string& what);
 
   Host& host_;
   bool strict_;
