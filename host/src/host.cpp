@@ -152,7 +152,7 @@ bool Host::Call(std::string_view plugin, const std::string& exportName, int32_t 
   fn(instance, name.c_str());
   Leave();
   trace_.Add(Indent() + "< " + p->entry.name + " " + exportName);
-  if (frames_.empty()) Pump();
+  if (frames_.empty() && !pumping_) Pump();  // the pump running now delivers the rest
   return true;
 }
 
@@ -176,7 +176,7 @@ bool Host::CallText(std::string_view plugin, const std::string& exportName, int3
     std::free(result);
   }
   trace_.Add(Indent() + "< " + p->entry.name + " " + exportName + " " + (result ? Quote(text) : std::string("null")));
-  if (frames_.empty()) Pump();
+  if (frames_.empty() && !pumping_) Pump();  // the pump running now delivers the rest
   return result != nullptr;
 }
 
@@ -401,6 +401,10 @@ void Host::Deliver(const Event& ev) {
 }
 
 void Host::Pump() {
+  // The verbs delivered here do not pump again on return: the loop goes on,
+  // so a plug-in that keeps asking meets the event limit, not a deep stack.
+  const bool outer = !pumping_;
+  pumping_ = true;
   size_t delivered = 0;
   while (!events_.empty()) {
     if (++delivered > options_.eventLimit) {
@@ -412,6 +416,7 @@ void Host::Pump() {
     events_.pop_front();
     Deliver(ev);
   }
+  if (outer) pumping_ = false;
 }
 
 void Host::Override(int32_t code, const std::string& name, int32_t result, std::optional<Datum> reply) {

@@ -8,7 +8,7 @@
 // (the edit asks word 1 in a modal dialog: edit 1002, check box 1003),
 // FAKE_FINISH (the edit answers 0x30003 at once: 1 after asking the
 // transmission, 2 before), FAKE_FILE (the edit first asks a file; cancel
-// ends it).
+// ends it), FAKE_LOOP (each part finished asks the part again, endlessly).
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -211,6 +211,10 @@ FAKE_EXPORT void DEBSETPLG(int32_t instance, const char* actionName) {
 FAKE_EXPORT void FEMSETPLG(int32_t instance, const char* part) {
   auto it = g_sending.find(part);
   if (it == g_sending.end()) return;
+  if (Constant(instance, "FAKE_LOOP") != 0) {
+    Send(instance, sis::code::kTransmit, part, -1, NewInt(-1));
+    return;
+  }
   if (ReadInt(instance, sis::code::kConstant, "FAKE_RESET", 0) != 0 &&
       Send(instance, sis::code::kTransmit, "VSYS_RSTMAC", -1, NewInt(-1)) != 0)
     ReadText(instance, sis::code::kMachineName, "");  // stands for the reset-failed message

@@ -152,6 +152,17 @@ TEST_F(Session, AnActionFinishedEarlyStillGetsItsTransmissionReport) {
   EXPECT_EQ(host.GetTrace().Count("FEMSETPLG"), 0u);
 }
 
+// A plug-in that asks again at every report: the host stops at its event
+// limit, the stack stays flat.
+TEST_F(Session, EndlessReportsStopAtTheEventLimit) {
+  Start(8, R"({"FAKE_LOOP": 1})");
+  host.Options().eventLimit = 20000;
+  host.Open(8);
+  host.Begin(8, "FAKE_EDIT");
+  EXPECT_TRUE(host.GetTrace().Contains("host: event limit reached, 1 events dropped"));
+  EXPECT_EQ(host.GetTrace().Count("> FakePlg FEMSETPLG"), 19999u);  // after the change notice of its write
+}
+
 TEST_F(Session, NothingIsTransmittedFromAFile) {
   Trimset& ts = Start(1);
   host.Open(1);
