@@ -53,6 +53,20 @@ bool IsVariableField(int32_t code) {
   }
 }
 
+// Codes that send a question (an integer, a value to format) and take their
+// answer back as a text: what they send stays the plug-in's. Without a stored
+// answer they are unanswered, never recorded as a write.
+bool IsQueryCode(int32_t code) {
+  switch (code) {
+    case sis::code::kQueryNumber: case sis::code::kNameOfId: case sis::code::kLabel:
+    case 0x40038:  // a variable's value formatted for display
+    case 0x40041:  // a channel's use text
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 const char* CodeName(int32_t code) {
@@ -232,7 +246,7 @@ int32_t Host::Answer(int32_t instance, int32_t code, const std::string& name, Ho
     return 0;
   }
   if (IsVariableField(code)) return Unanswered("unknown variable \"" + Cp1252ToUtf8(name) + "\"");
-  if (HasData(io)) {
+  if (HasData(io) && !IsQueryCode(code)) {
     ts->Put(code, name, Datum::FromBuffer(io), true);
     Keep(io);
     return 0;
@@ -309,7 +323,7 @@ int32_t Host::AnswerVariable(Trimset& ts, int32_t instance, int32_t code, const 
     Reply(io, entry->datum);
     return 0;
   }
-  if (HasData(io)) {
+  if (HasData(io) && !IsQueryCode(code)) {
     ts.Put(code, name, Datum::FromBuffer(io), true);
     Keep(io);
     return 0;

@@ -188,6 +188,17 @@ TEST_F(Dispatch, UnansweredCodesFailWithTheConfiguredResultAndATraceLine) {
   EXPECT_TRUE(host.GetTrace().Contains("ACTIONDLL(1, 0x40030 Value, \"NOPE\") empty -> 1 empty"));
 }
 
+TEST_F(Dispatch, QuestionsWithoutAStoredAnswerAreUnansweredAndLeaveTheirDataToThePlugIn) {
+  Datum out;
+  // Both on a known variable and on the store: never recorded as a write, so
+  // the plug-in frees what it sent (a double free under the sanitizers otherwise).
+  EXPECT_EQ(Ask(0x40041, "W", out, {-1, NewInt(0)}), 1);
+  EXPECT_EQ(Ask(0x40038, "S", out, {-1, NewInt(5)}), 1);
+  EXPECT_EQ(Ask(0x40041, "CHANNEL_ITEM", out, {-1, NewInt(0)}), 1);
+  EXPECT_EQ(trimset->Entry(0x40041, "W"), nullptr);
+  EXPECT_EQ(host.GetTrace().Count("unanswered:"), 3u);
+}
+
 TEST_F(Dispatch, OverridesInjectFailuresAndBadShapes) {
   Datum out;
   host.Override(code::kMachineName, "*", 2);
