@@ -257,17 +257,21 @@ TEST_F(SenTest, MapScaleOnAFaultyStructureCannotBeCancelled) {
   EXPECT_TRUE(host.Save(number));
 }
 
-TEST_F(SenTest, RefusedWriteFinishesTheActionOnce) {
-  struct Case {
-    const char* action;
-    const char* table;
-    std::function<void(sis::Dialog&)> edit;
-  };
-  const std::vector<Case> cases = {
+// One edit in each exchange's dialog: the inputs configuration and the average map.
+struct ExchangeEdit {
+  const char* action;
+  const char* table;
+  std::function<void(sis::Dialog&)> edit;
+};
+std::vector<ExchangeEdit> EditInEachExchange() {
+  return {
       {"CNF_SEN", "TAB_AFFSEN", [](sis::Dialog& d) { Act(d, K::Click, kActivated); }},
       {"MOD_MAP_MOY_PRESS_0", "MOY_PRESS_0", [](sis::Dialog& d) { Act(d, K::Select, kVertical, 0); }},
   };
-  for (const Case& c : cases) {
+}
+
+TEST_F(SenTest, RefusedWriteFinishesTheActionOnce) {
+  for (const ExchangeEdit& c : EditInEachExchange()) {
     SCOPED_TRACE(c.action);
     host.UnloadAll();
     host.ClearOverrides();
@@ -290,17 +294,8 @@ TEST_F(SenTest, RefusedWriteFinishesTheActionOnce) {
 }
 
 TEST_F(SenTest, TransmissionErrorsInEitherExchange) {
-  struct Exchange {
-    const char* action;
-    const char* part;
-    std::function<void(sis::Dialog&)> edit;
-  };
-  const std::vector<Exchange> exchanges = {
-      {"CNF_SEN", "TAB_AFFSEN", [](sis::Dialog& d) { Act(d, K::Click, kActivated); }},
-      {"MOD_MAP_MOY_PRESS_0", "MOY_PRESS_0", [](sis::Dialog& d) { Act(d, K::Select, kVertical, 0); }},
-  };
   enum class State { Failed, Zero, Unreadable };
-  for (const Exchange& x : exchanges) {
+  for (const ExchangeEdit& x : EditInEachExchange()) {
     for (State state : {State::Failed, State::Zero, State::Unreadable}) {
       SCOPED_TRACE(std::string(x.action) + " state " + std::to_string(static_cast<int>(state)));
       host.UnloadAll();
@@ -308,9 +303,9 @@ TEST_F(SenTest, TransmissionErrorsInEitherExchange) {
       ui.boxes.clear();
       Build(8);
       Open();
-      host.FailTransmission(number, x.part, "Checksum error");
-      if (state == State::Zero) host.Override(0x40035, x.part, 0, Datum::Int(0));
-      if (state == State::Unreadable) host.Override(0x40035, x.part, 2);
+      host.FailTransmission(number, x.table, "Checksum error");
+      if (state == State::Zero) host.Override(0x40035, x.table, 0, Datum::Int(0));
+      if (state == State::Unreadable) host.Override(0x40035, x.table, 2);
       ui.onModal = [&](sis::Dialog& d) {
         x.edit(d);
         Act(d, K::Click, 1);
